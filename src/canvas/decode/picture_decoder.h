@@ -10,6 +10,7 @@
 
 #include "platform/bitmap.h"
 #include "platform/raster.h"
+#include "platform/system_values.h"
 
 namespace kolvane {
 
@@ -28,7 +29,8 @@ enum class PictureFormat : int {
 PictureFormat DetectPictureFormat(std::span<const std::uint8_t> bytes);
 
 // An icon or cursor image as the platform would hold it: colour pixels, the AND mask
-// (true = transparent) and, for 32-bit images with alpha, per-pixel alpha.
+// and, for 32-bit images with alpha, per-pixel alpha. Without alpha a pixel lands as
+// (target AND mask) XOR colour, so a masked pixel of colour 0 keeps the target.
 struct Icon {
   int width = 0;
   int height = 0;
@@ -52,8 +54,10 @@ struct DecodedPicture {
 };
 
 // Decodes the bytes; nothing when they are not a picture of a known format, are
-// malformed, or describe a picture above kMaxPixels pixels.
-std::optional<DecodedPicture> DecodePicture(std::span<const std::uint8_t> bytes);
+// malformed, or describe a picture above max_pixels pixels (a smaller bound keeps
+// fuzzing fast).
+std::optional<DecodedPicture> DecodePicture(std::span<const std::uint8_t> bytes,
+                                            long long max_pixels = kMaxPixels);
 
 // The drawing state of a target that decides how a picture lands on it.
 struct TargetState {

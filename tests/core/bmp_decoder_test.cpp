@@ -1,0 +1,208 @@
+#include "canvas/decode/bmp_decoder.h"
+
+#include <climits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "picture_fixtures.h"
+
+namespace kolvane {
+namespace {
+
+using fixtures::BmpSpec;
+using fixtures::Bytes;
+
+// Kind-2 pixel data of a picture given top row first as 0x00RRGGBB values: blue,
+// green, red per pixel, the bottom row first.
+Bytes KindOneLayout(const std::vector<std::vector<std::uint32_t>>& rows_top_first) {
+  Bytes out;
+  for (auto row = rows_top_first.rbegin(); row != rows_top_first.rend(); ++row) {
+    for (std::uint32_t c : *row) {
+      out.push_back(static_cast<std::uint8_t>(c));
+      out.push_back(static_cast<std::uint8_t>(c >> 8));
+      out.push_back(static_cast<std::uint8_t>(c >> 16));
+    }
+  }
+  return out;
+}
+
+// A 3 x 2 picture: top row red, green, blue; bottom row white, black, grey.
+const std::vector<std::vector<std::uint32_t>> kThreeByTwo = {
+    {0xFF0000, 0x00FF00, 0x0000FF}, {0xFFFFFF, 0x000000, 0x808080}};
+
+BmpSpec ThreeByTwo(std::uint16_t bits) {
+  BmpSpec spec;
+  spec.width = 3;
+  spec.height = 2;
+  spec.bits = bits;
+  if (bits == 24) {
+    spec.rows = {{0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80, 0x80, 0x80},   // bottom row first
+                 {0, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0}};
+  } else {
+    // The fourth byte of each pixel varies and must be ignored.
+    spec.rows = {{0xFF, 0xFF, 0xFF, 0x00, 0, 0, 0, 0x7F, 0x80, 0x80, 0x80, 0xFF},
+                 {0, 0, 0xFF, 0x12, 0, 0xFF, 0, 0xFE, 0xFF, 0, 0, 0x01}};
+  }
+  return spec;
+}
+
+TEST(DecodeBmp, TwentyFourAndThirtyTwoBitsGiveTheSamePixels) {
+  for (std::uint16_t bits : {24, 32}) {
+    SCOPED_TRACE(bits);
+    const auto picture = DecodeBmp(fixtures::Bmp(ThreeByTwo(bits)));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->kind, PictureFormat::kBitmap);
+    EXPECT_EQ(picture->width, 3);
+    EXPECT_EQ(picture->height, 2);
+    EXPECT_EQ(picture->pixel_data, KindOneLayout(kThreeByTwo));
+  }
+}
+
+TEST(DecodeBmp, TopDownRowsAreShownUpright) {
+  BmpSpec spec = ThreeByTwo(24);
+  spec.height = -2;
+  std::swap(spec.rows[0], spec.rows[1]);
+  const auto picture = DecodeBmp(fixtures::Bmp(spec));
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->height, 2);
+  EXPECT_EQ(picture->pixel_data, KindOneLayout(kThreeByTwo));
+}
+
+TEST(DecodeBmp, EightBitTableHasColoursUsedEntriesOrAll256) {
+  std::vector<std::uint32_t> colours(256);
+  for (std::uint32_t i = 0; i < 256; ++i) colours[i] = i * 0x010203;
+  for (std::uint32_t used : {0u, 16u}) {
+    SCOPED_TRACE(used);
+    BmpSpec spec;
+    spec.width = 2;
+    spec.bits = 8;
+    spec.rows = {{15, static_cast<std::uint8_t>(used == 0 ? 200 : 3)}};
+    spec.colours_used = used;
+    spec.table = fixtures::Table(
+        std::vector<std::uint32_t>(colours.begin(), colours.begin() + (used ? used : 256)));
+    // The pixels start right after the table: reading a table of the wrong length
+    // would put them inside it, which fails.
+    const auto picture = DecodeBmp(fixtures::Bmp(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixel_data, KindOneLayout({{colours[15], colours[spec.rows[0][1]]}}));
+  }
+}
+
+TEST(DecodeBmp, PalettedPixelsUnpackFromTheHighBitsAndUnknownIndicesAreBlack) {
+  struct Case {
+    std::string name;
+    std::uint16_t bits;
+    std::int32_t width;
+    Bytes row;
+    std::vector<std::uint32_t> table;
+    std::vector<std::uint32_t> expected;
+  };
+  const std::vector<Case> cases = {
+      {"1 bit across a byte boundary", 1, 10, {0b10110000, 0b01000000}, {0x0000FF, 0xFFFF00},
+       {0xFFFF00, 0x0000FF, 0xFFFF00, 0xFFFF00, 0x0000FF, 0x0000FF, 0x0000FF, 0x0000FF,
+        0x0000FF, 0xFFFF00}},
+      {"4 bits, odd width", 4, 3, {0x10, 0x20}, {0x111111, 0x222222, 0x333333},
+       {0x222222, 0x111111, 0x333333}},
+      {"4 bits, index beyond the two colours given", 4, 2, {0x15}, {0x111111, 0x222222},
+       {0x222222, 0x000000}},
+      {"8 bits, index beyond the table", 8, 2, {1, 9}, {0xABCDEF, 0x123456},
+       {0x123456, 0x000000}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BmpSpec spec;
+    spec.width = c.width;
+    spec.bits = c.bits;
+    spec.rows = {c.row};
+    spec.table = fixtures::Table(c.table);
+    spec.colours_used = static_cast<std::uint32_t>(c.table.size());
+    const auto picture = DecodeBmp(fixtures::Bmp(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixel_data, KindOneLayout({c.expected}));
+  }
+}
+
+TEST(DecodeBmp, PixelDataOffsetSkipsForwardButNotBack) {
+  BmpSpec spec = ThreeByTwo(24);
+  spec.pixel_offset = 70;  // 16 bytes of gap after the headers
+  const auto skipped = DecodeBmp(fixtures::Bmp(spec));
+  ASSERT_TRUE(skipped);
+  EXPECT_EQ(skipped->pixel_data, KindOneLayout(kThreeByTwo));
+}
+
+TEST(DecodeBmp, LastRowNeedsNoPadding) {
+  Bytes bytes = fixtures::Bmp(ThreeByTwo(24));  // 9 bytes of pixels per row, 12 stored
+  bytes.resize(bytes.size() - 3);
+  const auto picture = DecodeBmp(bytes);
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->pixel_data, KindOneLayout(kThreeByTwo));
+}
+
+TEST(DecodeBmp, RejectsWhatItCannotDecode) {
+  struct Case {
+    std::string name;
+    Bytes bytes;
+    long long max_pixels = kMaxPixels;
+  };
+  auto with = [](auto change) {
+    BmpSpec spec = ThreeByTwo(24);
+    change(spec);
+    return fixtures::Bmp(spec);
+  };
+  BmpSpec eight_bit;
+  eight_bit.bits = 8;
+  eight_bit.rows = {{0}};
+  eight_bit.table = fixtures::Table({0, 0});
+  eight_bit.colours_used = 2;
+  const std::vector<Case> cases = {
+      {"run-length compression", with([](BmpSpec& s) { s.compression = 1; })},
+      {"bit fields", with([](BmpSpec& s) { s.compression = 3; })},
+      {"16 bits", with([](BmpSpec& s) { s.bits = 16; s.width = 4; })},
+      {"2 bits", with([](BmpSpec& s) { s.bits = 2; })},
+      {"offset inside the headers", with([](BmpSpec& s) { s.pixel_offset = 50; })},
+      {"offset inside the colour table", [&] {
+         BmpSpec s = eight_bit;
+         s.pixel_offset = 58;
+         return fixtures::Bmp(s);
+       }()},
+      {"offset beyond the data", [&] {
+         Bytes b = fixtures::Bmp(ThreeByTwo(24));
+         b[11] = 0x10;  // bfOffBits 4096 + 54
+         return b;
+       }()},
+      {"colour table longer than the file", [&] {
+         BmpSpec s = eight_bit;
+         s.colours_used = 0xFFFFFFFF;
+         return fixtures::Bmp(s);
+       }()},
+      {"zero width", with([](BmpSpec& s) { s.width = 0; })},
+      {"zero height", with([](BmpSpec& s) { s.height = 0; })},
+      {"height claims more rows than stored", with([](BmpSpec& s) { s.height = 3; })},
+      {"width claims more pixels than stored", with([](BmpSpec& s) { s.width = 5; })},
+      {"huge size, little data", with([](BmpSpec& s) { s.width = 60000; s.height = 60000; })},
+      {"most negative height", with([](BmpSpec& s) { s.height = INT_MIN; })},
+      {"most negative width", with([](BmpSpec& s) { s.width = INT_MIN; })},
+      {"above the pixel bound", fixtures::Bmp(ThreeByTwo(24)), 5},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(DecodeBmp(c.bytes, c.max_pixels)) << c.name;
+  }
+  EXPECT_TRUE(DecodeBmp(fixtures::Bmp(ThreeByTwo(24)), 6));
+}
+
+TEST(DecodeBmp, EveryShorterPrefixGivesNothing) {
+  BmpSpec spec;
+  spec.width = 4;  // 12 bytes a row: no padding, so every byte counts
+  spec.height = 2;
+  spec.bits = 24;
+  spec.rows = {Bytes(12, 0x40), Bytes(12, 0x80)};
+  const Bytes bytes = fixtures::Bmp(spec);
+  ASSERT_TRUE(DecodeBmp(bytes));
+  for (std::size_t n = 0; n < bytes.size(); ++n) {
+    EXPECT_FALSE(DecodeBmp(std::span(bytes).first(n))) << n;
+  }
+}
+
+}  // namespace
+}  // namespace kolvane

@@ -1,0 +1,152 @@
+#pragma once
+// Small picture files built in code for the decoder tests: Windows bitmaps and icon
+// files with every field spelled out, and the file fixtures under tests/data.
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace kolvane::fixtures {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline void Put16(Bytes& out, std::uint32_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+inline void Put32(Bytes& out, std::uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+inline void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+
+// Rows joined, each padded with zeros to a multiple of 4 bytes.
+inline Bytes PaddedRows(const std::vector<Bytes>& rows) {
+  Bytes out;
+  for (const Bytes& row : rows) {
+    Append(out, row);
+    out.resize((out.size() + 3) & ~std::size_t{3}, 0);
+  }
+  return out;
+}
+
+// Colour-table entries from 0x00RRGGBB values: blue, green, red, 0.
+inline Bytes Table(const std::vector<std::uint32_t>& rgb) {
+  Bytes out;
+  for (std::uint32_t c : rgb) {
+    out.push_back(static_cast<std::uint8_t>(c));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+    out.push_back(static_cast<std::uint8_t>(c >> 16));
+    out.push_back(0);
+  }
+  return out;
+}
+
+// The 40-byte BITMAPINFOHEADER.
+inline Bytes InfoHeader(std::int32_t width, std::int32_t height, std::uint16_t bits,
+                        std::uint32_t compression = 0, std::uint32_t colours_used = 0) {
+  Bytes out;
+  Put32(out, 40);                                  // biSize
+  Put32(out, static_cast<std::uint32_t>(width));   // biWidth
+  Put32(out, static_cast<std::uint32_t>(height));  // biHeight
+  Put16(out, 1);                                   // biPlanes
+  Put16(out, bits);                                // biBitCount
+  Put32(out, compression);                         // biCompression
+  Put32(out, 0);                                   // biSizeImage
+  Put32(out, 2835);                                // biXPelsPerMeter
+  Put32(out, 2835);                                // biYPelsPerMeter
+  Put32(out, colours_used);                        // biClrUsed
+  Put32(out, 0);                                   // biClrImportant
+  return out;
+}
+
+struct BmpSpec {
+  std::int32_t width = 1;
+  std::int32_t height = 1;  // negative: rows stored top-down
+  std::uint16_t bits = 24;
+  std::vector<Bytes> rows;  // in file order, unpadded
+  Bytes table;
+  std::uint32_t colours_used = 0;
+  std::uint32_t compression = 0;
+  std::int64_t pixel_offset = -1;  // -1: right after the table
+};
+
+inline Bytes Bmp(const BmpSpec& spec) {
+  const Bytes pixels = PaddedRows(spec.rows);
+  const auto offset = static_cast<std::uint32_t>(
+      spec.pixel_offset >= 0 ? spec.pixel_offset : 54 + static_cast<std::int64_t>(spec.table.size()));
+  Bytes out = {'B', 'M'};
+  Put32(out, static_cast<std::uint32_t>(54 + spec.table.size() + pixels.size()));  // bfSize
+  Put32(out, 0);                                                                   // reserved
+  Put32(out, offset);                                                              // bfOffBits
+  Append(out, InfoHeader(spec.width, spec.height, spec.bits, spec.compression, spec.colours_used));
+  Append(out, spec.table);
+  if (offset > out.size()) out.resize(offset, 0);
+  Append(out, pixels);
+  return out;
+}
+
+// One image of an icon file: header (height doubled), table, XOR rows, AND rows; rows
+// given bottom-up, as stored.
+inline Bytes IconImage(std::int32_t width, std::int32_t height, std::uint16_t bits,
+                       const std::vector<Bytes>& xor_rows, const std::vector<Bytes>& and_rows,
+                       const Bytes& table = {}) {
+  Bytes out = InfoHeader(width, 2 * height, bits, 0,
+                         static_cast<std::uint32_t>(table.size() / 4));
+  Append(out, table);
+  Append(out, PaddedRows(xor_rows));
+  Append(out, PaddedRows(and_rows));
+  return out;
+}
+
+// A width x height image of 24 bits in one colour, mask all 0.
+inline Bytes PlainIconImage(int width, int height, std::uint32_t rgb) {
+  Bytes row;
+  for (int x = 0; x < width; ++x) {
+    row.push_back(static_cast<std::uint8_t>(rgb));
+    row.push_back(static_cast<std::uint8_t>(rgb >> 8));
+    row.push_back(static_cast<std::uint8_t>(rgb >> 16));
+  }
+  return IconImage(width, height, 24, std::vector<Bytes>(height, row),
+                   std::vector<Bytes>(height, Bytes((width + 7) / 8, 0)));
+}
+
+struct IconEntry {
+  std::uint8_t width_byte;
+  std::uint8_t colour_count;
+  Bytes image;
+};
+
+// A directory (type 1 icon, 2 cursor) followed by the images in entry order.
+inline Bytes IconFile(const std::vector<IconEntry>& entries, std::uint16_t type = 1) {
+  Bytes out;
+  Put16(out, 0);  // reserved
+  Put16(out, type);
+  Put16(out, static_cast<std::uint16_t>(entries.size()));
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * entries.size());
+  for (const IconEntry& e : entries) {
+    out.push_back(e.width_byte);
+    out.push_back(e.width_byte);  // height byte
+    out.push_back(e.colour_count);
+    out.push_back(0);  // reserved
+    Put16(out, 1);     // planes (hot spot x for cursors)
+    Put16(out, 0);     // bit count (hot spot y for cursors)
+    Put32(out, static_cast<std::uint32_t>(e.image.size()));
+    Put32(out, offset);
+    offset += static_cast<std::uint32_t>(e.image.size());
+  }
+  for (const IconEntry& e : entries) Append(out, e.image);
+  return out;
+}
+
+inline Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline Bytes TestPicture(const std::string& name) {
+  return ReadFile(std::string(KOLVANE_TEST_DATA) + "/pictures/" + name);
+}
+
+}  // namespace kolvane::fixtures
