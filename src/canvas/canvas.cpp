@@ -221,12 +221,10 @@ void Canvas::WriteTextAt(int x, int y, std::string_view text) {
   for (;;) {
     const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
     const std::string_view line = text.substr(start, end - start);
-    int line_height = empty_line_height_;
     if (!line.empty()) {
-      const TextExtent extent = font_->Measure(line);
-      line_height = extent.cy;
       const int top = static_cast<int>(line_top);
       if (opaque) {
+        const TextExtent extent = font_->Measure(line);
         const Rect cell = Intersect({x, top, extent.cx, extent.cy}, surface);
         FillRect(bitmap_, cell, settings_.text_background_colour & kColourBits);
         changed = Union(changed, cell);
@@ -239,6 +237,8 @@ void Canvas::WriteTextAt(int x, int y, std::string_view text) {
     if (next < text.size() && text[next] == '\n') ++next;
     if (next >= text.size()) break;  // a trailing break adds no empty line
     start = next;
+    // Measured only here: a single line, the common case, needs no extent.
+    const int line_height = line.empty() ? empty_line_height_ : font_->Measure(line).cy;
     line_top += static_cast<long long>(line_height) + 2;
     if (line_top >= surface.Bottom()) break;  // every later line lies lower still
   }
