@@ -46,7 +46,8 @@ class Canvas {
   bool AutoRedraw() const { return settings_.auto_redraw; }
   Colour TextColour() const { return settings_.text_colour; }
   Colour TextBackgroundColour() const { return settings_.text_background_colour; }
-  const CanvasSettings& Settings() const { return settings_; }  // picture: see above
+  // Every setting as created or last set; the picture bytes are BackgroundPicture().
+  const CanvasSettings& Settings() const { return settings_; }
 
   // Copies the bytes as the background picture (empty = none), drops the decoded
   // picture and rebuilds the bitmap without keeping the drawing. Bytes that cannot

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -479,6 +480,40 @@ TEST(Canvas, APictureThatCannotBeDrawnLeavesTheBackground) {
     EXPECT_FALSE(canvas->BackgroundPicture().empty());  // decoded, so kept
     ExpectPixels(canvas->PersistentBitmap(), [](int, int) { return false; }, Pattern,
                  0x00112233);
+  }
+}
+
+TEST(Canvas, ArbitraryTextChangesOnlyWhatTheDirtyRectangleHolds) {
+  // Typed text is any bytes: lone lead bytes, zero bytes, runs of breaks.
+  std::mt19937 random(1234);
+  for (int height : {-1, -14, 9}) {
+    SCOPED_TRACE(height);
+    CanvasSettings settings = OnePixelFontSettings(kWhite);
+    settings.font->height = height;
+    auto canvas = PlainCanvas(settings, 60, 50);
+    for (int round = 0; round < 200; ++round) {
+      std::string text(random() % 12, '\0');
+      for (char& c : text) {
+        const unsigned pick = random() % 8;
+        c = static_cast<char>(pick == 0 ? '\r' : pick == 1 ? '\n' : random() % 256);
+      }
+      const int x = static_cast<int>(random() % 90) - 20;
+      const int y = static_cast<int>(random() % 80) - 20;
+      canvas->TakeDirtyRect();
+      const Bitmap before = canvas->PersistentBitmap();
+      canvas->SetTextColour(static_cast<Colour>(random()));
+      canvas->WriteTextAt(x, y, text);
+      const Rect dirty = canvas->TakeDirtyRect();
+      const Bitmap& after = canvas->PersistentBitmap();
+      for (int py = 0; py < after.Height(); ++py) {
+        for (int px = 0; px < after.Width(); ++px) {
+          if (before.Pixel(px, py) != after.Pixel(px, py)) {
+            ASSERT_TRUE(dirty.Contains(px, py)) << px << "," << py << " for " << text.size();
+          }
+        }
+      }
+      EXPECT_GE(canvas->MeasureTextWidth(text), 0);
+    }
   }
 }
 
