@@ -1,9 +1,12 @@
 #include "platform/rich_text.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <array>
+#include <charconv>
 #include <limits>
-#include <unordered_map>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/codepage.h"
 
@@ -23,11 +26,15 @@ constexpr std::string_view kRtfHead =
 constexpr std::string_view kRtfBodyStart =
     "{\\*\\generator Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\lang2052";
 constexpr std::int16_t kRtfDefaultFontSize = 24;
+// The longest format switches before a run ("\cf2147483647\f2147483647\fs32767\b0\i0
+// \ulnone") and the longest form of one UTF-16 unit ("\u-32768\'3F").
+constexpr std::size_t kMaxRunSwitchesLength = 13 + 12 + 8 + 3 + 3 + 7;
+constexpr std::size_t kMaxUnitLength = 12;
 
 void AppendNumber(std::string& out, long long value) {
   char buffer[24];
-  const int n = std::snprintf(buffer, sizeof buffer, "%lld", value);
-  out.append(buffer, static_cast<std::size_t>(n));
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  out.append(buffer, end);
 }
 
 void AppendCodePoint(std::string& out, char32_t cp) {
@@ -109,12 +116,15 @@ void AppendUtf16Unit(std::string& out, std::u16string_view text, std::size_t& i)
 // document of text art repeats one character millions of times.
 class Cp936Encoder {
  public:
-  Cp936Encoder() : table_(0x10000, kUnknown) {}
-
   // Appends the unit's bytes as upper-case \'HH escapes; false (and nothing appended)
   // when code page 936 has no bytes that read back as this unit.
   bool AppendEscaped(std::string& out, char16_t unit) {
-    std::uint16_t& entry = table_[unit];
+    auto& page = pages_[unit >> 8];
+    if (!page) {
+      page = std::make_unique<std::array<std::uint16_t, 256>>();
+      page->fill(kUnknown);
+    }
+    std::uint16_t& entry = (*page)[unit & 0xFF];
     if (entry == kUnknown) entry = Encode(unit);
     if (entry == kNone) return false;
     if (entry >= kPairStart) {
@@ -157,7 +167,8 @@ class Cp936Encoder {
     return kNone;
   }
 
-  std::vector<std::uint16_t> table_;
+  // By high byte of the unit, then low byte; pages come on first use.
+  std::array<std::unique_ptr<std::array<std::uint16_t, 256>>, 256> pages_;
 };
 
 // Appends text as RTF: code-page-936 escapes, \uN with a "?" fallback for units the
@@ -232,6 +243,45 @@ std::string CssFaceName(std::string_view name) {
   return out;
 }
 
+// Colour-table entries by colour, in an open-addressing table: a colourful document
+// has hundreds of thousands of distinct colours, and node-based maps spend their time
+// in cache misses.
+class ColourEntries {
+ public:
+  // The entry of a 24-bit colour, and whether it is new: new colours take the next
+  // entry number, from 1 on.
+  std::pair<std::int32_t, bool> Add(Colour c) {
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    for (std::size_t i = Hash(c) & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+      if (slots_[i].entry == 0) {
+        slots_[i] = Slot{c, static_cast<std::int32_t>(++count_)};
+        return {slots_[i].entry, true};
+      }
+      if (slots_[i].colour == c) return {slots_[i].entry, false};
+    }
+  }
+
+ private:
+  struct Slot {
+    Colour colour = 0;
+    std::int32_t entry = 0;  // 0: free (entry 0 is the automatic colour, never stored)
+  };
+  static std::size_t Hash(Colour c) { return (c * 0x9E3779B1u) >> 8; }
+  void Grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+    for (const Slot& slot : old) {
+      if (slot.entry == 0) continue;
+      std::size_t i = Hash(slot.colour) & (slots_.size() - 1);
+      while (slots_[i].entry != 0) i = (i + 1) & (slots_.size() - 1);
+      slots_[i] = slot;
+    }
+  }
+
+  std::vector<Slot> slots_;
+  std::size_t count_ = 0;
+};
+
 void AppendHtmlColour(std::string& out, Colour c) {
   out += "#";
   for (const std::uint8_t component : {RedOf(c), GreenOf(c), BlueOf(c)}) {
@@ -288,13 +338,18 @@ std::string WriteRtf(const RichText& document) {
   out += "}\r\n{\\colortbl ;";
 
   // One entry per distinct colour, in order of first use; entry 0 is the automatic one.
-  std::unordered_map<Colour, std::int32_t> colour_entry;
+  ColourEntries colour_entries;
+  std::vector<std::int32_t> run_entries;  // each run's entry, in document order
   for (const Paragraph& paragraph : document.paragraphs) {
     for (const TextRun& run : paragraph.runs) {
-      if (!run.format.colour) continue;
+      if (!run.format.colour) {
+        run_entries.push_back(0);
+        continue;
+      }
       const Colour c = *run.format.colour & 0xFFFFFF;
-      if (colour_entry.contains(c)) continue;
-      colour_entry.emplace(c, static_cast<std::int32_t>(colour_entry.size() + 1));
+      const auto [entry, added] = colour_entries.Add(c);
+      run_entries.push_back(entry);
+      if (!added) continue;
       AppendSwitch(out, "\\red", RedOf(c));
       AppendSwitch(out, "\\green", GreenOf(c));
       AppendSwitch(out, "\\blue", BlueOf(c));
@@ -304,14 +359,24 @@ std::string WriteRtf(const RichText& document) {
   out += "}\r\n";
   out += kRtfBodyStart;
 
+  // An upper bound of the body, reserved at once: pages of it that go unused are never
+  // touched, while growing a string of hundreds of megabytes step by step copies it.
+  std::size_t body_bound = 1;
+  for (const Paragraph& paragraph : document.paragraphs) {
+    body_bound +=
+        4 + paragraph.runs.size() * kMaxRunSwitchesLength + paragraph.text.size() * kMaxUnitLength;
+  }
+  out.reserve(out.size() + body_bound);
+
   RtfState state;
+  auto next_entry = run_entries.begin();
   for (std::size_t p = 0; p < document.paragraphs.size(); ++p) {
     if (p > 0) out += "\\par";
     const Paragraph& paragraph = document.paragraphs[p];
     std::size_t offset = 0;
     for (const TextRun& run : paragraph.runs) {
       const CharFormat& f = run.format;
-      const std::int32_t entry = f.colour ? colour_entry.at(*f.colour & 0xFFFFFF) : 0;
+      const std::int32_t entry = *next_entry++;
       if (entry != state.colour_entry) AppendSwitch(out, "\\cf", state.colour_entry = entry);
       const std::int32_t font =
           f.font >= 0 && static_cast<std::size_t>(f.font) < rtf_font.size() ? rtf_font[f.font] : 0;
@@ -330,10 +395,11 @@ std::string WriteRtf(const RichText& document) {
 }
 
 std::string WriteHtml(const RichText& document) {
-  std::string out =
-      "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>\n";
-  const std::string default_face =
-      CssFaceName(kDefaultFaceName) + "," + CssFaceName("SimSun");
+  std::string out = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>\n";
+  std::vector<std::string> faces;
+  faces.reserve(document.fonts.size());
+  for (const std::string& name : document.fonts) faces.push_back(CssFaceName(name));
+  const std::string default_face = CssFaceName(kDefaultFaceName) + "," + CssFaceName("SimSun");
   for (const Paragraph& paragraph : document.paragraphs) {
     out += "<p style=\"margin:0;white-space:pre-wrap\">";
     if (paragraph.text.empty()) out += "<br>";  // an empty paragraph still takes a line
@@ -343,7 +409,7 @@ std::string WriteHtml(const RichText& document) {
       const bool named = f.font >= 0 && static_cast<std::size_t>(f.font) < document.fonts.size() &&
                          document.fonts[f.font] != kDefaultFaceName;
       out += "<span style=\"font-family:";
-      out += named ? CssFaceName(document.fonts[f.font]) : default_face;
+      out += named ? faces[static_cast<std::size_t>(f.font)] : default_face;
       out += ";font-size:";
       AppendNumber(out, f.font_size / 2);
       if (f.font_size % 2 != 0) out += ".5";

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -108,8 +109,9 @@ class CodePageDecoder {
 
   // The character of a lead byte and a trail byte (IsTrailByte).
   char16_t Pair(std::uint8_t lead, std::uint8_t trail) {
-    if (pairs_.empty()) pairs_.assign(0x10000, 0);
-    char16_t& unit = pairs_[(lead << 8) | trail];
+    auto& row = pairs_[lead];
+    if (!row) row = std::make_unique<std::array<char16_t, 256>>();  // zeroed
+    char16_t& unit = (*row)[trail];
     if (unit == 0) {
       const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
       unit = Convert(bytes, 2);
@@ -146,7 +148,9 @@ class CodePageDecoder {
   int code_page_;
   iconv_t cd_;
   std::array<char16_t, 256> singles_{};
-  std::vector<char16_t> pairs_;  // by lead << 8 | trail; 0 = not converted yet
+  // By lead byte, then trail byte; 0 = not converted yet. Rows come on first use, so a
+  // document of a few characters costs a few hundred bytes, not the whole code page.
+  std::array<std::unique_ptr<std::array<char16_t, 256>>, 256> pairs_;
 };
 
 enum class Word : std::uint8_t {
@@ -187,6 +191,7 @@ struct WordEntry {
 
 // The control words the reader acts on; every other word is ignored. Destinations
 // whose content is not document text are skipped whole.
+// clang-format off
 constexpr WordEntry kWords[] = {
     {"aftncn", Word::kSkippedDestination}, {"aftnsep", Word::kSkippedDestination},
     {"aftnsepc", Word::kSkippedDestination}, {"annotation", Word::kSkippedDestination},
@@ -237,6 +242,7 @@ constexpr WordEntry kWords[] = {
     {"ulnone", Word::kUnderlineNone}, {"userprops", Word::kSkippedDestination},
     {"xe", Word::kSkippedDestination}, {"xmlnstbl", Word::kSkippedDestination},
 };
+// clang-format on
 
 // Control words by their first letter, so that a look-up compares a handful of names.
 const WordEntry* LookUpWord(std::string_view name) {
@@ -255,14 +261,14 @@ enum class Destination : std::uint8_t { kBody, kFontTable, kColourTable };
 
 // The character state that a group saves and restores.
 struct GroupState {
-  CharFormat format;          // format.font is resolved from rtf_font when text comes
-  std::int32_t rtf_font = -1;  // the \f number in force, -1 for none
+  CharFormat format;                 // format.font is resolved from rtf_font when text comes
+  std::int32_t rtf_font = -1;        // the \f number in force, -1 for none
   std::int32_t fallback_length = 1;  // \uc: bytes of fallback text after each \uN
   Destination destination = Destination::kBody;
 };
 
 struct FontEntry {
-  std::string name;  // UTF-8
+  std::string name;   // UTF-8
   int code_page = 0;  // 0: the document's
   std::int32_t model_font = kUnregistered;
 };
@@ -402,7 +408,7 @@ class RtfParser {
       if (value <= std::numeric_limits<std::int32_t>::max()) value = value * 10 + (in_[pos_] - '0');
       ++pos_;
     }
-    if (value > std::numeric_limits<std::int32_t>::max()) value = std::numeric_limits<std::int32_t>::max();
+    value = std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max());
     word.parameter = static_cast<std::int32_t>(negative ? -value : value);
     if (pos_ < in_.size() && in_[pos_] == ' ') ++pos_;
     return word;
@@ -435,9 +441,7 @@ class RtfParser {
       case '\\':
       case '{':
       case '}': TextByte(static_cast<std::uint8_t>(c), false); return;
-      case '*':
-        starred_ = true;
-        return;
+      case '*': starred_ = true; return;
       case '~': Symbol(0x00A0); return;
       case '_': Symbol(0x2011); return;
       case '-': Symbol(0x00AD); return;
@@ -550,9 +554,10 @@ class RtfParser {
         break;
       case Word::kFontSize:
         // \fs0 and negative sizes mean nothing sensible; they keep the default size.
-        state.format.font_size = word.has_parameter && n > 0
-                                     ? static_cast<std::int16_t>(n < kMaxFontSize ? n : kMaxFontSize)
-                                     : kDefaultFontSize;
+        state.format.font_size =
+            word.has_parameter && n > 0
+                ? static_cast<std::int16_t>(n < kMaxFontSize ? n : kMaxFontSize)
+                : kDefaultFontSize;
         format_changed_ = true;
         break;
       case Word::kColour:
@@ -685,8 +690,8 @@ class RtfParser {
       if (font.name.empty()) {
         font.model_font = -1;
       } else {
-        const auto [it, added] = font_indices_.try_emplace(
-            font.name, static_cast<std::int32_t>(out_.fonts.size()));
+        const auto [it, added] =
+            font_indices_.try_emplace(font.name, static_cast<std::int32_t>(out_.fonts.size()));
         if (added) out_.fonts.push_back(font.name);
         font.model_font = it->second;
       }
@@ -803,7 +808,7 @@ class RtfParser {
 
   std::vector<GroupState> stack_;
   Destination destination_ = Destination::kBody;  // that of Top(), kept at hand
-  bool group_start_ = false;  // nothing but "\*" read since the last "{"
+  bool group_start_ = false;                      // nothing but "\*" read since the last "{"
   bool starred_ = false;
   std::int32_t skip_fallback_ = 0;
   int pending_lead_ = -1;  // a lead byte waiting for its trail byte

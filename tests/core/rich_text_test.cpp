@@ -87,9 +87,10 @@ TEST(RichText, FontIndexAddsEachNameOnce) {
 }
 
 TEST(RichTextRtf, WritesTheProgramsForm) {
-  EXPECT_EQ(WriteRtf(WorkedExample()),
-            kHead + "}\r\n{\\colortbl ;\\red153\\green102\\blue51;\\red255\\green255\\blue255;}\r\n" +
-                kBodyStart + "\\cf1\\fs20\\'B9\\'E2\\cf2\\'B9\\'E2\\par\\'B9\\'E2\\'B9\\'E2\\par\\par}");
+  EXPECT_EQ(
+      WriteRtf(WorkedExample()),
+      kHead + "}\r\n{\\colortbl ;\\red153\\green102\\blue51;\\red255\\green255\\blue255;}\r\n" +
+          kBodyStart + "\\cf1\\fs20\\'B9\\'E2\\cf2\\'B9\\'E2\\par\\'B9\\'E2\\'B9\\'E2\\par\\par}");
 }
 
 TEST(RichTextRtf, WritesFacesAttributesAndCharactersOutsideTheCodePage) {
@@ -157,15 +158,19 @@ TEST(RichTextHtml, WritesEscapedSpansPerParagraph) {
   EXPECT_EQ(WriteHtml(document),
             "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>\n"
             "<p style=\"margin:0;white-space:pre-wrap\">"
-            "<span style=\"font-family:'" + kFace + "','SimSun';font-size:10.5pt;color:#996633;"
-            "font-weight:bold\">&lt;a&amp;b&gt;&quot;&#39;</span>"
-            "<span style=\"font-family:'Arialx';font-size:12pt;font-style:italic;"
-            "text-decoration:underline\">x</span></p>\n"
-            "<p style=\"margin:0;white-space:pre-wrap\"><br></p>\n"
-            "<p style=\"margin:0;white-space:pre-wrap\">"
-            "<span style=\"font-family:'" + kFace + "','SimSun';font-size:9pt\">"
-            "a&#9;b<br>c\xEF\xBF\xBD\xE5\x85\x89\xF0\x9F\x98\x80</span></p>\n"
-            "</body></html>\n");
+            "<span style=\"font-family:'" +
+                kFace +
+                "','SimSun';font-size:10.5pt;color:#996633;"
+                "font-weight:bold\">&lt;a&amp;b&gt;&quot;&#39;</span>"
+                "<span style=\"font-family:'Arialx';font-size:12pt;font-style:italic;"
+                "text-decoration:underline\">x</span></p>\n"
+                "<p style=\"margin:0;white-space:pre-wrap\"><br></p>\n"
+                "<p style=\"margin:0;white-space:pre-wrap\">"
+                "<span style=\"font-family:'" +
+                kFace +
+                "','SimSun';font-size:9pt\">"
+                "a&#9;b<br>c\xEF\xBF\xBD\xE5\x85\x89\xF0\x9F\x98\x80</span></p>\n"
+                "</body></html>\n");
 }
 
 TEST(RichTextPlain, JoinsParagraphsAndLineBreaksWithNewlines) {
@@ -179,7 +184,9 @@ TEST(RichTextPlain, JoinsParagraphsAndLineBreaksWithNewlines) {
 TEST(RichText, Utf8FromUtf16) {
   EXPECT_EQ(Utf8FromUtf16(u"a\u00E9光😀"), "a\xC3\xA9\xE5\x85\x89\xF0\x9F\x98\x80");
   const char16_t lone[] = {0xDC00, u'a', 0xD800};
-  EXPECT_EQ(Utf8FromUtf16(std::u16string_view(lone, 3)), "\xEF\xBF\xBD" "a\xEF\xBF\xBD");
+  EXPECT_EQ(Utf8FromUtf16(std::u16string_view(lone, 3)),
+            "\xEF\xBF\xBD"
+            "a\xEF\xBF\xBD");
 }
 
 }  // namespace
