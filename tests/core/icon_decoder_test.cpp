@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "picture_fixtures.h"
+#include "resources/resources.h"
 
 namespace kolvane {
 namespace {
@@ -51,6 +52,14 @@ TEST(DecodeIcon, SizeComesFromTheImageHeaderWithHalfItsHeight) {
   EXPECT_EQ(picture->height, 7);
   EXPECT_EQ(picture->icon->width, 20);
   EXPECT_EQ(picture->icon->height, 7);
+}
+
+TEST(DecodeIcon, ProgramIconIsFortyEightSquareWithAlpha) {
+  const auto picture = DecodeIcon(resources::program_icon());
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->width, 48);
+  EXPECT_EQ(picture->height, 48);
+  EXPECT_EQ(picture->icon->alpha.size(), 48u * 48u);
 }
 
 TEST(DecodeIcon, CursorFilesGiveKindFour) {

@@ -106,6 +106,27 @@ TEST(DecodeJpeg, ProgressivePicturesDecode) {
   EXPECT_GT(RedOf(PixelAt(*picture, 45, 20)), 215);
 }
 
+TEST(DecodeJpeg, StopsAtAThousandScans) {
+  // The progressive fixture with its last scan repeated: a few repeats still decode
+  // (the library only warns), a thousand are refused before they cost minutes on a
+  // large picture.
+  const Bytes progressive = TestPicture("progressive.jpg");
+  std::size_t last_scan = 0;
+  for (std::size_t i = 0; i + 1 < progressive.size(); ++i) {
+    if (progressive[i] == 0xFF && progressive[i + 1] == 0xDA) last_scan = i;
+  }
+  ASSERT_NE(last_scan, 0u);
+  const Bytes scan(progressive.begin() + last_scan, progressive.end() - 2);  // without EOI
+  auto repeated = [&](int times) {
+    Bytes out(progressive.begin(), progressive.begin() + last_scan);
+    for (int i = 0; i < times; ++i) fixtures::Append(out, scan);
+    fixtures::Append(out, {0xFF, 0xD9});
+    return out;
+  };
+  EXPECT_TRUE(DecodeJpeg(repeated(10)));
+  EXPECT_FALSE(DecodeJpeg(repeated(1001)));
+}
+
 TEST(DecodeJpeg, DataCutShortStillGivesAFullSizePicture) {
   const Bytes whole = TestPicture("colour.jpg");
   const std::size_t scan = FindMarker(whole, 0xDA);

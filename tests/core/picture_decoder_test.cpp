@@ -76,6 +76,52 @@ TEST(DecodePicture, DispatchesByTheFirstBytes) {
   EXPECT_FALSE(DecodePicture(fixtures::TestPicture("colour.jpg"), 100));
 }
 
+// The GIF and PCX fixtures are drawn from formulas (tests/data/pictures/
+// gif_pcx_fixtures.py); their decoders' stored bitmaps must come out as those pixels.
+Colour NoiseColour(int i) { return MakeColour(i, (i * 7) & 255, 255 - i); }
+
+TEST(MakeDrawable, GifAndPcxPicturesGiveTheirPixels) {
+  auto draw = [](const char* name, PictureFormat kind, TargetState state = {}) {
+    const auto picture = DecodePicture(fixtures::TestPicture(name));
+    EXPECT_TRUE(picture) << name;
+    if (!picture) return Bitmap();
+    EXPECT_EQ(picture->kind, kind) << name;
+    const auto drawable = MakeDrawable(*picture);
+    EXPECT_TRUE(drawable) << name;
+    if (!drawable) return Bitmap();
+    Bitmap target = *Bitmap::Create(picture->width, picture->height, kBackground);
+    DrawDecodedPicture(target, *drawable, 0, 0, -1, -1, state, kNoClip);
+    return target;
+  };
+  const Bitmap gif = draw("gif_noise.gif", PictureFormat::kGif);
+  ASSERT_EQ(gif.Width(), 97);
+  for (int y = 0; y < gif.Height(); ++y) {
+    for (int x = 0; x < gif.Width(); ++x) {
+      ASSERT_EQ(gif.Pixel(x, y), NoiseColour((x * x * 7 + y * 13 + x * y * 3 + (x ^ y)) & 255))
+          << x << "," << y;
+    }
+  }
+  const Bitmap pcx8 = draw("pcx_8bit.pcx", PictureFormat::kPcx8);
+  ASSERT_EQ(pcx8.Width(), 13);
+  for (int y = 0; y < pcx8.Height(); ++y) {
+    for (int x = 0; x < pcx8.Width(); ++x) {
+      ASSERT_EQ(pcx8.Pixel(x, y), NoiseColour((x * 17 + y * 29) & 255)) << x << "," << y;
+    }
+  }
+  TargetState state;
+  state.text_colour = 0x000000FF;
+  state.background_colour = 0x00FF0000;
+  const Bitmap pcx1 = draw("pcx_1bit.pcx", PictureFormat::kPcx1, state);
+  ASSERT_EQ(pcx1.Width(), 21);
+  for (int y = 0; y < pcx1.Height(); ++y) {
+    for (int x = 0; x < pcx1.Width(); ++x) {
+      const bool set = (x * 3 + y) % 5 < 2;
+      ASSERT_EQ(pcx1.Pixel(x, y), set ? state.background_colour : state.text_colour)
+          << x << "," << y;
+    }
+  }
+}
+
 TEST(MakeDrawable, BitmapKindsTurnBottomFirstRowsUpright) {
   DecodedPicture picture;
   picture.kind = PictureFormat::kJpeg;
@@ -114,6 +160,13 @@ TEST(MakeDrawable, GifImageSitsTopLeftOnABlackScreen) {
   const Colour g10 = 0x0A0A0A, g20 = 0x141414, g30 = 0x1E1E1E, g40 = 0x282828;
   EXPECT_EQ(Rows(*drawable->bitmap),
             (std::vector<std::vector<Colour>>{{g10, g20, 0}, {g30, g40, 0}, {0, 0, 0}}));
+
+  // An image larger than the screen is cut to it.
+  picture.width = 1;
+  picture.height = 1;
+  const auto cut = MakeDrawable(picture);
+  ASSERT_TRUE(cut && cut->bitmap);
+  EXPECT_EQ(Rows(*cut->bitmap), (std::vector<std::vector<Colour>>{{g10}}));
 }
 
 TEST(MakeDrawable, PcxEightBitNeedsOnePlane) {

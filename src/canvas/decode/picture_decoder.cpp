@@ -23,10 +23,19 @@ std::uint16_t Word(std::span<const std::uint8_t> bytes, std::size_t at) {
   return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
 }
 
-// A bitmap from the stored header, table and pixels, as the platform makes a device
-// bitmap from a DIB: a height below 0 means the rows run from the top, and a plane
-// count other than 1 makes no bitmap.
-std::optional<Bitmap> BitmapFromStoredDib(std::span<const std::uint8_t> data) {
+// The size of a stored bitmap, checked against its data: a height below 0 means the
+// rows run from the top, and a plane count other than 1 makes no bitmap, as with the
+// platform's device bitmaps made from DIBs.
+struct StoredDib {
+  int width = 0;
+  int rows = 0;
+  bool top_down = false;
+  const std::uint8_t* table = nullptr;   // 256 entries of blue, green, red, 0
+  const std::uint8_t* pixels = nullptr;  // rows of one byte per pixel, padded to 4
+  std::size_t stride = 0;
+};
+
+std::optional<StoredDib> ReadStoredDib(std::span<const std::uint8_t> data) {
   ByteReader reader(data);
   const auto size = reader.U32();
   const auto width = reader.I32();
@@ -38,26 +47,37 @@ std::optional<Bitmap> BitmapFromStoredDib(std::span<const std::uint8_t> data) {
       *compression != 0 || *width <= 0 || *height == 0 || *height == INT32_MIN) {
     return std::nullopt;
   }
+  StoredDib dib;
+  dib.width = *width;
+  dib.rows = *height < 0 ? -*height : *height;
+  dib.top_down = *height < 0;
+  dib.stride = (static_cast<std::size_t>(dib.width) + 3) & ~std::size_t{3};
   reader.Seek(kInfoHeaderSize);
-  const auto table_bytes = reader.Bytes(kTableEntries * 4);
-  if (!table_bytes) return std::nullopt;
+  const auto table = reader.Bytes(kTableEntries * 4);
+  if (!table || dib.stride > reader.Remaining() / static_cast<std::size_t>(dib.rows)) {
+    return std::nullopt;
+  }
+  dib.table = table->data();
+  dib.pixels = data.data() + reader.Position();
+  return dib;
+}
+
+// Copies the part of the stored bitmap that the target can hold to its top-left
+// corner (BitBlt with SRCCOPY from the device bitmap); the rest of the target stays.
+void CopyStoredDib(const StoredDib& dib, Bitmap& target) {
   Colour table[kTableEntries];
   for (std::size_t i = 0; i < kTableEntries; ++i) {
-    const std::uint8_t* quad = table_bytes->data() + 4 * i;  // blue, green, red, 0
+    const std::uint8_t* quad = dib.table + 4 * i;
     table[i] = MakeColour(quad[2], quad[1], quad[0]);
   }
-  const int rows = *height < 0 ? -*height : *height;
-  auto bitmap = Bitmap::Create(*width, rows);
-  if (!bitmap) return std::nullopt;
-  const std::size_t stride = (static_cast<std::size_t>(*width) + 3) & ~std::size_t{3};
-  if (stride > reader.Remaining() / static_cast<std::size_t>(rows)) return std::nullopt;
-  const std::uint8_t* pixels = data.data() + reader.Position();
-  for (int r = 0; r < rows; ++r) {
-    const std::uint8_t* in = pixels + static_cast<std::size_t>(r) * stride;
-    Colour* out = bitmap->Row(*height < 0 ? r : rows - 1 - r);
-    for (int x = 0; x < *width; ++x) out[x] = table[in[x]];
+  const int width = std::min(dib.width, target.Width());
+  const int rows = std::min(dib.rows, target.Height());
+  for (int y = 0; y < rows; ++y) {
+    const int stored_row = dib.top_down ? y : dib.rows - 1 - y;
+    const std::uint8_t* in = dib.pixels + static_cast<std::size_t>(stored_row) * dib.stride;
+    Colour* out = target.Row(y);
+    for (int x = 0; x < width; ++x) out[x] = table[in[x]];
   }
-  return bitmap;
 }
 
 // Kinds 1 and 2: blue, green, red without padding, the bottom row first.
@@ -222,23 +242,20 @@ std::optional<Drawable> MakeDrawable(const DecodedPicture& picture) {
     case PictureFormat::kBitmap:
       drawable.bitmap = BitmapFromBgrRows(picture);
       break;
-    case PictureFormat::kGif: {
-      // The first image lies at the top-left corner of a logical-screen-sized bitmap
-      // whose other pixels keep a new bitmap's black.
-      auto image = BitmapFromStoredDib(picture.pixel_data);
-      drawable.bitmap = Bitmap::Create(picture.width, picture.height);
-      if (!image || !drawable.bitmap) return std::nullopt;
-      CopyRect(*drawable.bitmap, 0, 0, *image, 0, 0, picture.width, picture.height,
-               drawable.bitmap->Bounds());
-      break;
-    }
-    case PictureFormat::kPcx8:
-      drawable.bitmap = BitmapFromStoredDib(picture.pixel_data);
-      if (drawable.bitmap && (drawable.bitmap->Width() != picture.width ||
-                              drawable.bitmap->Height() != picture.height)) {
+    case PictureFormat::kGif:
+    case PictureFormat::kPcx8: {
+      // A GIF's first image lies at the top-left corner of a logical-screen-sized
+      // bitmap whose other pixels keep a new bitmap's black; a PCX picture is its
+      // stored bitmap.
+      const auto dib = ReadStoredDib(picture.pixel_data);
+      if (!dib || (picture.kind == PictureFormat::kPcx8 &&
+                   (dib->width != picture.width || dib->rows != picture.height))) {
         return std::nullopt;
       }
+      drawable.bitmap = Bitmap::Create(picture.width, picture.height);
+      if (drawable.bitmap) CopyStoredDib(*dib, *drawable.bitmap);
       break;
+    }
     case PictureFormat::kPcx1: {
       auto values = MonoValues(picture);
       if (!values) return std::nullopt;

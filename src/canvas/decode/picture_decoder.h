@@ -79,9 +79,9 @@ struct Drawable {
 std::optional<Drawable> MakeDrawable(const DecodedPicture& picture);
 
 // Draws the whole picture stretched into (x, y, width, height); -1 for a side means
-// the picture's own. Only pixels inside clip and the target are written. Icons honour
-// their AND mask and alpha; one-bit pictures take the target's text and background
-// colours.
+// the picture's own, any other side below 1 draws nothing. Only pixels inside clip and
+// the target are written. Icons honour their AND mask and alpha and stretch by nearest
+// pixel; one-bit pictures take the target's text and background colours.
 void DrawDecodedPicture(Bitmap& target, const Drawable& drawable, int x, int y, int width,
                         int height, const TargetState& state, const Rect& clip);
 
