@@ -21,6 +21,9 @@ namespace {
 // a few dozen levels, and the limit bounds the state stack.
 constexpr std::size_t kMaxGroupDepth = 1024;
 constexpr std::size_t kMaxFontNameLength = 256;
+// Font-table entries kept; further ones are dropped, since each costs far more memory
+// than the few bytes of input that make it.
+constexpr std::size_t kMaxFonts = 4096;
 // Distinct code pages a document may name before the rest are read as code page 1252;
 // each costs an iconv descriptor and, for double-byte pages, a 128 KiB table.
 constexpr std::size_t kMaxCodePages = 16;
@@ -659,7 +662,9 @@ class RtfParser {
     while (!name.empty() && name.front() == u' ') name.remove_prefix(1);
     while (!name.empty() && name.back() == u' ') name.remove_suffix(1);
     pending_font_.entry.name = Utf8FromUtf16(name);
-    font_table_[pending_font_.number] = std::move(pending_font_.entry);
+    if (font_table_.size() < kMaxFonts || font_table_.contains(pending_font_.number)) {
+      font_table_[pending_font_.number] = std::move(pending_font_.entry);
+    }
     pending_font_ = PendingFont{};
     resolve_needed_ = true;
   }

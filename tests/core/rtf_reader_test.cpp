@@ -224,6 +224,14 @@ TEST(RtfReader, GroupsBeyondTheDepthLimitAreSkipped) {
   EXPECT_EQ(Describe(ReadRtf(deep)), "[ab]");
 }
 
+TEST(RtfReader, FontTableKeepsItsFirstFourThousandEntries) {
+  std::string input = "{\\rtf1{\\fonttbl";
+  for (int i = 0; i < 5000; ++i) input += "\\f" + std::to_string(i) + " F" + std::to_string(i) + ";";
+  input += "\\f0 G;}\\f4095 a\\f4096 b\\f0 c}";
+  // Entries beyond the limit are dropped; those within it can still be redefined.
+  EXPECT_EQ(Describe(ReadRtf(input)), "[a|F4095][b][c|G]");
+}
+
 TEST(RtfReader, EveryByteValueAfterABackslash) {
   for (int c = 0; c < 256; ++c) {
     std::string input = "{\\rtf1 a\\";
