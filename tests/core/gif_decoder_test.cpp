@@ -330,6 +330,7 @@ TEST(GifDecoder, RejectedFiles) {
       {"comment chain past the end", Cat({screen, {0x21, 0xFE, 9, 'a', 'b'}})},
       {"graphic control cut short", Cat({screen, {0x21, 0xF9, 4, 0}})},
       {"descriptor cut short", Cat({screen, {0x2C, 0, 0, 0, 0, 3, 0}})},
+      {"descriptor cut in its height", Cat({screen, {0x2C, 0, 0, 0, 0, 3, 0, 2}})},
       {"local table cut short",
        Cat({screen, {0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0x81, 1, 2, 3}})},
       {"no minimum code size", Cat({screen, {0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0}})},

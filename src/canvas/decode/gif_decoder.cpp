@@ -312,6 +312,7 @@ std::optional<DecodedPicture> DecodeGif(std::span<const std::uint8_t> bytes) {
   }
   ByteReader reader(bytes);
   reader.Seek(6);
+  // The screen descriptor lies within the 13 bytes checked above.
   const int screen_width = *reader.U16();
   const int screen_height = *reader.U16();
   const std::uint8_t screen_flags = *reader.U8();
@@ -341,7 +342,7 @@ std::optional<DecodedPicture> DecodeGif(std::span<const std::uint8_t> bytes) {
   auto image_width = reader.U16();
   auto image_height = reader.U16();
   auto image_flags = reader.U8();
-  if (!image_flags) return std::nullopt;
+  if (!image_width || !image_height || !image_flags) return std::nullopt;
   const int width = *image_width;
   const int height = *image_height;
   if (!WithinPixelBound(width, height)) return std::nullopt;

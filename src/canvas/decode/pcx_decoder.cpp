@@ -39,6 +39,7 @@ std::optional<Header> ReadHeader(std::span<const std::uint8_t> bytes) {
   if (bytes[0] != kManufacturer || bytes[1] > kMaxVersion || bytes[2] != kRunLengthEncoding) {
     return std::nullopt;
   }
+  // Every field read here lies within the 128 bytes checked above.
   ByteReader reader(bytes);
   reader.Seek(4);
   const int left = *reader.U16();
