@@ -89,7 +89,7 @@ struct WindowDefinition {
 };
 
 // The web address of the caption and of the link.
-inline constexpr std::string_view kWebAddress = "kolvane.example.org";
+inline constexpr std::string_view kWebAddress = "kolvane.org";
 
 // Window "main": the commands, the text-art canvas and the document.
 const WindowDefinition& MainWindowDefinition();
