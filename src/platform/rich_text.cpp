@@ -26,9 +26,9 @@ constexpr std::string_view kRtfHead =
 constexpr std::string_view kRtfBodyStart =
     "{\\*\\generator Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\lang2052";
 constexpr std::int16_t kRtfDefaultFontSize = 24;
-// The longest format switches before a run ("\cf2147483647\f2147483647\fs32767\b0\i0
+// The longest format switches before a run ("\cf2147483647\f2147483647\fs-32768\b0\i0
 // \ulnone") and the longest form of one UTF-16 unit ("\u-32768\'3F").
-constexpr std::size_t kMaxRunSwitchesLength = 13 + 12 + 8 + 3 + 3 + 7;
+constexpr std::size_t kMaxRunSwitchesLength = 13 + 12 + 9 + 3 + 3 + 7;
 constexpr std::size_t kMaxUnitLength = 12;
 
 void AppendNumber(std::string& out, long long value) {
