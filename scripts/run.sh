@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Sets up, builds and starts Kolvane. Where there is no display, it says so and instead
+# converts the built-in picture into the current folder and saves a screenshot of the
+# program running on a virtual display.
+set -euo pipefail
+here=$(pwd)
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVANE_BENCH=OFF >/dev/null
+targets=kolvane
+[ -f src/cli/main.cpp ] && targets="$targets kolvane-convert"
+cmake --build build-release --target $targets -j "$(nproc)"
+program=$PWD/build-release/src/app/kolvane
+convert=$PWD/build-release/src/cli/kolvane-convert
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  exec "$program"
+fi
+
+echo "No display is available, so Kolvane's windows cannot be shown here."
+cd "$here"
+if [ -x "$convert" ]; then
+  "$convert" -o kolvane-art.rtf --canvas kolvane-art.png
+  echo "Converted the built-in picture instead:"
+  echo "  $here/kolvane-art.rtf  the text art as an RTF document; open it in a word processor,"
+  echo "                         for example: libreoffice --writer kolvane-art.rtf"
+  echo "  $here/kolvane-art.png  the text-art canvas as a picture"
+fi
+
+# The program itself, on a virtual display, photographed.
+display=:$((90 + RANDOM % 9))
+Xvfb "$display" -screen 0 1600x900x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+DISPLAY=$display KOLVANE_SCREENSHOT="$here/kolvane-screenshot.png" "$program" >/dev/null
+echo "  $here/kolvane-screenshot.png  the program's windows as they start, on a virtual display"
