@@ -69,7 +69,7 @@ TEST(RichEditBox, SelectAllAndCopyPutsRtfHtmlAndTextOnTheClipboard) {
   ASSERT_TRUE(mime->hasFormat(QStringLiteral("text/rtf"))) << mime->formats().join(",").toStdString();
   EXPECT_TRUE(mime->hasHtml());
   EXPECT_EQ(mime->text(), QStringLiteral("光光\n光光\n"));
-  EXPECT_TRUE(mime->html().contains(QStringLiteral("#996633"))  // red 153, green 102, blue 51);
+  EXPECT_TRUE(mime->html().contains(QStringLiteral("#996633")));  // red 153, green 102, blue 51
 
   // The RTF on the clipboard reads back with the same characters and colours.
   const QByteArray rtf = mime->data(QStringLiteral("text/rtf"));
