@@ -116,7 +116,9 @@ void NearestPixel(Bitmap& target, const Rect& destination, const Bitmap& source,
     const Colour* source_row = source.Row(NearestIndex(
         std::int64_t{visible.top} + j - destination.top, source.Height(), destination.height));
     Colour* out = target.Row(visible.top + j) + visible.left;
-    for (int i = 0; i < visible.width; ++i) out[i] = source_row[columns[static_cast<std::size_t>(i)]];
+    for (int i = 0; i < visible.width; ++i) {
+      out[i] = source_row[columns[static_cast<std::size_t>(i)]];
+    }
   }
 }
 

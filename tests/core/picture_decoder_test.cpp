@@ -66,7 +66,8 @@ TEST(DecodePicture, DispatchesByTheFirstBytes) {
   ASSERT_TRUE(jpeg);
   EXPECT_EQ(jpeg->kind, PictureFormat::kJpeg);
 
-  const auto icon = DecodePicture(fixtures::IconFile({{32, 16, fixtures::PlainIconImage(2, 2, 0)}}));
+  const auto icon =
+      DecodePicture(fixtures::IconFile({{32, 16, fixtures::PlainIconImage(2, 2, 0)}}));
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->kind, PictureFormat::kIcon);
 

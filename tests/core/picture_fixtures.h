@@ -19,7 +19,9 @@ inline void Put32(Bytes& out, std::uint32_t v) {
   Put16(out, v & 0xFFFF);
   Put16(out, v >> 16);
 }
-inline void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+inline void Append(Bytes& out, const Bytes& more) {
+  out.insert(out.end(), more.begin(), more.end());
+}
 
 // Rows joined, each padded with zeros to a multiple of 4 bytes.
 inline Bytes PaddedRows(const std::vector<Bytes>& rows) {
@@ -75,7 +77,8 @@ struct BmpSpec {
 inline Bytes Bmp(const BmpSpec& spec) {
   const Bytes pixels = PaddedRows(spec.rows);
   const auto offset = static_cast<std::uint32_t>(
-      spec.pixel_offset >= 0 ? spec.pixel_offset : 54 + static_cast<std::int64_t>(spec.table.size()));
+      spec.pixel_offset >= 0 ? spec.pixel_offset
+                             : 54 + static_cast<std::int64_t>(spec.table.size()));
   Bytes out = {'B', 'M'};
   Put32(out, static_cast<std::uint32_t>(54 + spec.table.size() + pixels.size()));  // bfSize
   Put32(out, 0);                                                                   // reserved

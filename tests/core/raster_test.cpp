@@ -75,10 +75,11 @@ TEST(StretchCopy, NaturalSizeCopiesExactlyInBothModes) {
   for (StretchMode mode : {StretchMode::kHalftone, StretchMode::kColourOnColour}) {
     Bitmap target = Target(4, 3);
     StretchCopy(target, {1, 1, 2, 2}, source, mode, kNoClip);
-    EXPECT_EQ(Rows(target), (std::vector<std::vector<Colour>>{
-                                {kBackground, kBackground, kBackground, kBackground},
-                                {kBackground, MakeColour(1, 2, 3), MakeColour(250, 0, 9), kBackground},
-                                {kBackground, 0, MakeColour(255, 255, 255), kBackground}}));
+    EXPECT_EQ(Rows(target),
+              (std::vector<std::vector<Colour>>{
+                  {kBackground, kBackground, kBackground, kBackground},
+                  {kBackground, MakeColour(1, 2, 3), MakeColour(250, 0, 9), kBackground},
+                  {kBackground, 0, MakeColour(255, 255, 255), kBackground}}));
   }
 }
 

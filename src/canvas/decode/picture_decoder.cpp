@@ -23,9 +23,7 @@ std::uint16_t Word(std::span<const std::uint8_t> bytes, std::size_t at) {
   return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
 }
 
-// The size of a stored bitmap, checked against its data: a height below 0 means the
-// rows run from the top, and a plane count other than 1 makes no bitmap, as with the
-// platform's device bitmaps made from DIBs.
+// A stored 8-bit bitmap, located in its data.
 struct StoredDib {
   int width = 0;
   int rows = 0;
@@ -35,6 +33,9 @@ struct StoredDib {
   std::size_t stride = 0;
 };
 
+// Checks the stored header against its data. As with the platform's device bitmaps
+// made from DIBs, a height below 0 means the rows run from the top, and a plane count
+// other than 1 makes no bitmap.
 std::optional<StoredDib> ReadStoredDib(std::span<const std::uint8_t> data) {
   ByteReader reader(data);
   const auto size = reader.U32();
@@ -147,11 +148,13 @@ void DrawIcon(Bitmap& target, const Icon& icon, const Rect& destination, const R
   const Rect visible = VisiblePart(target, destination, clip);
   for (int j = 0; j < visible.height; ++j) {
     const std::int64_t dy = std::int64_t{visible.top} + j - destination.top;
-    const auto sy = static_cast<std::size_t>((2 * dy + 1) * icon.height / (2 * std::int64_t{destination.height}));
+    const auto sy = static_cast<std::size_t>((2 * dy + 1) * icon.height /
+                                             (2 * std::int64_t{destination.height}));
     Colour* out = target.Row(visible.top + j);
     for (int i = 0; i < visible.width; ++i) {
       const std::int64_t dx = std::int64_t{visible.left} + i - destination.left;
-      const auto sx = static_cast<std::size_t>((2 * dx + 1) * icon.width / (2 * std::int64_t{destination.width}));
+      const auto sx = static_cast<std::size_t>((2 * dx + 1) * icon.width /
+                                               (2 * std::int64_t{destination.width}));
       const std::size_t at = sy * static_cast<std::size_t>(icon.width) + sx;
       Colour& pixel = out[visible.left + i];
       const Colour colour = icon.colour[at] & 0x00FFFFFF;
