@@ -1,0 +1,138 @@
+#include "convert/conversion_run.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <optional>
+#include <stdexcept>
+
+#include <unistd.h>
+
+#include "convert/cell_appender.h"
+#include "convert/text_forms.h"
+
+namespace kolvane {
+namespace {
+
+// "\red255\green255\blue255;", the longest colour-table entry.
+constexpr std::uint64_t kMaxEntryBytes = 25;
+// "\cf" and the longest counter text.
+constexpr std::uint64_t kMaxSwitchBytes = 3 + kMaxIntegerTextSize;
+// "\par", the text part of a row-end cell.
+constexpr std::uint64_t kRowEndPartBytes = 4;
+constexpr std::uint64_t kSaturated = std::numeric_limits<std::uint64_t>::max();
+
+std::uint64_t AddSaturated(std::uint64_t a, std::uint64_t b) {
+  return a > kSaturated - b ? kSaturated : a + b;
+}
+
+std::uint64_t MultiplySaturated(std::uint64_t a, std::uint64_t b) {
+  return a != 0 && b > kSaturated / a ? kSaturated : a * b;
+}
+
+// Bytes AppendCell writes for text after the colour switch.
+std::uint64_t TextPartBytes(std::string_view text) {
+  if (FindAtCharacterStart(text, kLineBreak) == std::string_view::npos) {
+    return MultiplySaturated(4, text.size());
+  }
+  std::uint64_t bytes = 0;
+  ForEachPiece(text, kLineBreak, [&bytes](std::string_view line) {
+    bytes = AddSaturated(bytes, AddSaturated(MultiplySaturated(4, line.size()), 4));
+  });
+  return bytes;
+}
+
+// 0 when the system does not tell.
+std::uint64_t PhysicalMemoryBytes() {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page_size = sysconf(_SC_PAGE_SIZE);
+  if (pages <= 0 || page_size <= 0) return 0;
+  return MultiplySaturated(static_cast<std::uint64_t>(pages),
+                           static_cast<std::uint64_t>(page_size));
+}
+
+// (index - 1) * extent as a drawing position, or nothing where the product leaves the
+// int range: such a cell lies beyond every bitmap (a side is at most 32627 pixels), so
+// not drawing it changes no pixel, where a wrapped product would draw it elsewhere.
+std::optional<int> CellPosition(int index, int extent) {
+  const long long position = (static_cast<long long>(index) - 1) * extent;
+  if (position < std::numeric_limits<int>::min() || position > std::numeric_limits<int>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<int>(position);
+}
+
+RunResult Fail(DocumentState& state, RunSinks& sinks) {
+  state.Reset();
+  sinks.WriteDocument(state.document_text);
+  return RunResult::kOutOfMemory;
+}
+
+}  // namespace
+
+std::uint64_t DocumentMemoryBound(int width, int height, std::string_view text) {
+  const std::uint64_t rows = static_cast<std::uint64_t>(std::max(height, 0));
+  const std::uint64_t picture_cells =
+      MultiplySaturated(rows, static_cast<std::uint64_t>(std::max(width, 0)));
+  const std::uint64_t table =
+      MultiplySaturated(AddSaturated(picture_cells, rows), kMaxEntryBytes);
+  const std::uint64_t body = AddSaturated(
+      MultiplySaturated(picture_cells, AddSaturated(kMaxSwitchBytes, TextPartBytes(text))),
+      MultiplySaturated(rows, kMaxSwitchBytes + kRowEndPartBytes));
+  // FinishDocument holds the colour table besides the document it copies it into.
+  return AddSaturated(AddSaturated(MultiplySaturated(2, table), body), kDocumentFrameSize);
+}
+
+RunResult RunConversion(std::string_view text, const Canvas& source, Canvas& target,
+                        DocumentState& state, RunSinks& sinks, const RunOptions& options) {
+  // The text is the edit box's, read once: nothing can change it while a run holds
+  // the user-interface thread, so every use would read these same bytes.
+  state.Reset();
+
+  // A run that cannot end with its document in memory would hold the user interface
+  // for minutes and then fail; it is refused before it starts. The counter names
+  // every cell's colour-table entry, so the cells must also stay countable (the
+  // canvas's size limit keeps them far below that).
+  const int height = source.Height();
+  const std::int64_t cells =
+      static_cast<std::int64_t>(std::max(height, 0)) * (std::max(source.Width(), 0) + 1LL);
+  const std::uint64_t limit =
+      options.memory_limit != 0 ? options.memory_limit : PhysicalMemoryBytes();
+  if (cells >= std::numeric_limits<std::int32_t>::max() ||
+      (limit != 0 && DocumentMemoryBound(source.Width(), height, text) > limit)) {
+    return Fail(state, sinks);
+  }
+
+  try {
+    ReserveCells(state, cells, text);
+    sinks.SetProgressMaximum(height);
+    for (int i = 1; i <= height; ++i) {
+      sinks.SetProgress(i);
+      const std::optional<int> y = CellPosition(i, target.MeasureTextHeight(text));
+      const int width = source.Width();
+      int j = 1;
+      for (; j <= width; ++j) {
+        const std::optional<int> x = CellPosition(j, target.MeasureTextWidth(text));
+        // The cell is coloured from (j, i), one step right of and below its own place.
+        const Colour colour = source.ReadPixel(j, i);
+        target.SetTextColour(colour);
+        if (x && y) target.WriteTextAt(*x, *y, text);
+        AppendCell(state, text, colour);
+        ++state.cell_counter;
+      }
+      // The row end reads at W + 1 (at 1 for an empty row) and draws nothing.
+      AppendCell(state, kLineBreak, source.ReadPixel(j, i));
+      ++state.cell_counter;
+      sinks.RowDone();
+    }
+    FinishDocument(state);
+  } catch (const std::bad_alloc&) {
+    return Fail(state, sinks);
+  } catch (const std::length_error&) {
+    return Fail(state, sinks);
+  }
+  sinks.WriteDocument(state.document_text);
+  return RunResult::kDone;
+}
+
+}  // namespace kolvane

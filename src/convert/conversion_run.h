@@ -1,0 +1,53 @@
+#pragma once
+// The conversion run behind "Start", without windows: the caller hands in the text of
+// the edit box, the picture canvas, the text-art canvas, the document state and the
+// places the run reports to.
+#include <cstdint>
+#include <string_view>
+
+#include "canvas/canvas.h"
+#include "convert/document_state.h"
+#include "platform/types.h"
+
+namespace kolvane {
+
+// What a run writes besides the canvases and the document state.
+class RunSinks {
+ public:
+  virtual ~RunSinks() = default;
+  // The progress bar's maximum: the picture canvas's height, set before any row.
+  virtual void SetProgressMaximum(int maximum) = 0;
+  // The progress bar's position: the row number, at the start of each row.
+  virtual void SetProgress(int row) = 0;
+  // After each row: a view may repaint what the row drew, before the run goes on.
+  virtual void RowDone() {}
+  // The finished document for the rich edit box; empty after a failed run.
+  virtual void WriteDocument(const Text& document) = 0;
+};
+
+enum class RunResult {
+  kDone,
+  // The document could not be held in memory: the state is reset (document empty,
+  // counter 0) and the empty document was written; the caller tells the user.
+  kOutOfMemory,
+};
+
+struct RunOptions {
+  // Bytes the document may take while it is built; 0: the machine's physical memory.
+  std::uint64_t memory_limit = 0;
+};
+
+// At most the bytes a run over a width x height picture with text holds at once for
+// its document (colour table, body and frame, and the colour table again while the
+// document is put together); saturates at UINT64_MAX.
+std::uint64_t DocumentMemoryBound(int width, int height, std::string_view text);
+
+// Resets state, then for each row i of source and column j draws text on target at
+// ((j - 1) * text width, (i - 1) * text height) in the colour source shows at (j, i)
+// and appends that cell, closes each row with a CR LF cell coloured from (W + 1, i),
+// finishes state.document_text and writes it. target is not cleared. A run whose
+// document would exceed the memory limit is refused before it draws anything.
+RunResult RunConversion(std::string_view text, const Canvas& source, Canvas& target,
+                        DocumentState& state, RunSinks& sinks, const RunOptions& options = {});
+
+}  // namespace kolvane
