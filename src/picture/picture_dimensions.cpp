@@ -15,8 +15,8 @@ constexpr Colour kWhiteness = 0x00FFFFFF;
 // Both queries measure the same way; each reads the file itself, so nothing is
 // shared between them.
 std::optional<PictureSize> PictureFileSize(const std::string& path) {
-  const ByteBlock bytes = ReadWholeFile(path);
-  if (const auto bitmap = PictureBytesToBitmap(bytes)) {
+  // The bytes go as soon as the bitmap is made, before the loader reads them again.
+  if (const auto bitmap = PictureBytesToBitmap(ReadWholeFile(path))) {
     return PictureSize{bitmap->Width(), bitmap->Height()};
   }
   // The platform's loader opens the file on its own, so it is read once more.
