@@ -1,6 +1,7 @@
 // kolvane-convert: the conversion of the program without its windows. The picture is
 // loaded into the same canvases, with the same geometry, as the program's "Load", and
 // converted as its "Start" does; the document goes to standard output or a file.
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -116,11 +117,23 @@ class ConsoleSinks : public RunSinks {
   std::chrono::steady_clock::time_point last_{};
 };
 
-bool WriteFile(const std::string& path, const void* data, std::size_t size) {
+bool WriteAll(std::FILE* file, std::string_view bytes) {
+  return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+bool WriteFile(const std::string& path, std::string_view bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
-  const bool written = std::fwrite(data, 1, size, file) == size;
+  const bool written = WriteAll(file, bytes);
   return std::fclose(file) == 0 && written;
+}
+
+// The document straight from its pieces: it is never held whole a second time.
+bool WriteDocument(std::FILE* file, const DocumentState& document) {
+  for (std::string_view piece : DocumentPieces(document)) {
+    if (!WriteAll(file, piece)) return false;
+  }
+  return std::fflush(file) == 0;
 }
 
 int Run(const Options& options) {
@@ -141,28 +154,28 @@ int Run(const Options& options) {
 
   DocumentState& document = GlobalDocument();
   ConsoleSinks sinks;
-  if (RunConversion(options.text, *source, *target, document, sinks) == RunResult::kOutOfMemory) {
+  RunOptions run_options;
+  run_options.assemble_document = false;
+  if (RunConversion(options.text, *source, *target, document, sinks, run_options) ==
+      RunResult::kOutOfMemory) {
     std::fprintf(stderr, "kolvane-convert: the document would not fit in memory\n");
     return 1;
   }
 
-  const Text& text = document.document_text;
-  if (options.output) {
-    if (!WriteFile(*options.output, text.data(), text.size())) {
-      std::fprintf(stderr, "kolvane-convert: cannot write %s: %s\n", options.output->c_str(),
-                   std::strerror(errno));
-      return 1;
-    }
-  } else if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-             std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "kolvane-convert: cannot write the document\n");
+  std::FILE* out = options.output ? std::fopen(options.output->c_str(), "wb") : stdout;
+  const bool written = out && WriteDocument(out, document);
+  if ((options.output && out && std::fclose(out) != 0) || !written) {
+    std::fprintf(stderr, "kolvane-convert: cannot write %s: %s\n",
+                 options.output ? options.output->c_str() : "the document", std::strerror(errno));
     return 1;
   }
 
   if (options.canvas_png) {
     const ByteBlock png = EncodePng(
         target->PersistentBitmap(), {0, 0, target->ClientWidth(), target->ClientHeight()});
-    if (png.empty() || !WriteFile(*options.canvas_png, png.data(), png.size())) {
+    if (png.empty() ||
+        !WriteFile(*options.canvas_png,
+                   std::string_view(reinterpret_cast<const char*>(png.data()), png.size()))) {
       std::fprintf(stderr, "kolvane-convert: cannot write %s\n", options.canvas_png->c_str());
       return 1;
     }
@@ -174,6 +187,10 @@ int Run(const Options& options) {
 }  // namespace kolvane
 
 int main(int argc, char** argv) {
+  // Picture buffers come and go a few times while a picture is loaded: keeping freed
+  // memory for reuse spares faulting the same megabytes in again.
+  mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  mallopt(M_TRIM_THRESHOLD, 512 << 20);
   const auto options = kolvane::ParseArguments(argc, argv);
   if (!options) {
     std::fputs(kolvane::kUsage, stderr);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "convert/text_forms.h"
+#include "platform/memory_hints.h"
 
 namespace kolvane {
 namespace {
@@ -152,6 +153,8 @@ void ReserveCells(DocumentState& state, std::int64_t cells, std::string_view tex
   try {
     state.color_table_text.reserve(static_cast<std::size_t>(table_size));
     state.body_text.reserve(static_cast<std::size_t>(body_size));
+    AdviseHugePages(state.color_table_text.data(), state.color_table_text.capacity());
+    AdviseHugePages(state.body_text.data(), state.body_text.capacity());
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }

@@ -125,6 +125,7 @@ RunResult RunConversion(std::string_view text, const Canvas& source, Canvas& tar
       ++state.cell_counter;
       sinks.RowDone();
     }
+    if (!options.assemble_document) return RunResult::kDone;
     FinishDocument(state);
   } catch (const std::bad_alloc&) {
     return Fail(state, sinks);

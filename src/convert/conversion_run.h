@@ -35,6 +35,10 @@ enum class RunResult {
 struct RunOptions {
   // Bytes the document may take while it is built; 0: the machine's physical memory.
   std::uint64_t memory_limit = 0;
+  // false: the run ends with the colour table and the body complete in the state and
+  // document_text empty, for a caller that writes DocumentPieces out without holding
+  // the document a second time; WriteDocument is then not called.
+  bool assemble_document = true;
 };
 
 // At most the bytes a run over a width x height picture with text holds at once for

@@ -7,15 +7,14 @@ namespace {
 
 void ReleaseText(Text& text) { Text().swap(text); }
 
+std::array<std::string_view, 6> Pieces(std::string_view colour_table, std::string_view body) {
+  return {kDocumentHeader, kColourTableOpening, colour_table, kGeneratorLine, body, kDocumentTail};
+}
+
 Text AssembleDocument(std::string_view colour_table, std::string_view body) {
   Text document;
   document.reserve(kDocumentFrameSize + colour_table.size() + body.size());
-  document.append(kDocumentHeader);
-  document.append(kColourTableOpening);
-  document.append(colour_table);
-  document.append(kGeneratorLine);
-  document.append(body);
-  document.append(kDocumentTail);
+  for (std::string_view piece : Pieces(colour_table, body)) document.append(piece);
   return document;
 }
 
@@ -38,6 +37,10 @@ DocumentState& GlobalDocument() {
 }
 
 void ReleaseDocumentTexts() { GlobalDocument().Release(); }
+
+std::array<std::string_view, 6> DocumentPieces(const DocumentState& state) {
+  return Pieces(state.color_table_text, state.body_text);
+}
 
 Text BuildDocumentText(const DocumentState& state) {
   return AssembleDocument(state.color_table_text, state.body_text);

@@ -2,6 +2,7 @@
 // The document a conversion run builds: its colour table, its body, the cell counter
 // and the finished RTF document, one program-wide instance of them, and the fixed
 // frame that wraps colour table and body into the document.
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -43,7 +44,11 @@ DocumentState& GlobalDocument();
 // The exit routine: releases the texts of the program's document state.
 void ReleaseDocumentTexts();
 
-// Header, colour-table opening, colour-table entries, generator line, body, tail.
+// The six pieces of the document in order: header, colour-table opening, colour-table
+// entries, generator line, body, tail. The views point into state and the constants.
+std::array<std::string_view, 6> DocumentPieces(const DocumentState& state);
+
+// The pieces of DocumentPieces joined into one text.
 Text BuildDocumentText(const DocumentState& state);
 
 // Sets document_text to BuildDocumentText(state), building it inside body_text's

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/memory_hints.h"
 #include "platform/system_values.h"
 
 namespace kolvane {
@@ -23,9 +24,12 @@ Rect Union(const Rect& a, const Rect& b) {
   return {left, top, std::max(a.Right(), b.Right()) - left, std::max(a.Bottom(), b.Bottom()) - top};
 }
 
-Bitmap::Bitmap(int width, int height, Colour fill)
-    : width_(width), height_(height),
-      pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill) {}
+Bitmap::Bitmap(int width, int height, Colour fill) : width_(width), height_(height) {
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  pixels_.reserve(count);
+  AdviseHugePages(pixels_.data(), count * sizeof(Colour));
+  pixels_.assign(count, fill);
+}
 
 std::optional<Bitmap> Bitmap::Create(int width, int height, Colour fill) {
   if (width < 1 || height < 1) return std::nullopt;

@@ -474,3 +474,30 @@ TEST(RunConversion, OutOfMemoryDuringTheRunLeavesAnEmptyDocument) {
 
 }  // namespace
 }  // namespace kolvane
+
+namespace kolvane {
+namespace {
+
+TEST(RunConversion, ARunLeftInPiecesWritesTheSameDocument) {
+  auto picture = MakePictureCanvas();
+  DocumentState whole;
+  RecordingSinks whole_sinks;
+  ASSERT_EQ(RunConversion(kGuang, *picture, *MakeTextArtCanvas(), whole, whole_sinks),
+            RunResult::kDone);
+
+  DocumentState pieces;
+  RecordingSinks pieces_sinks;
+  RunOptions options;
+  options.assemble_document = false;
+  ASSERT_EQ(RunConversion(kGuang, *picture, *MakeTextArtCanvas(), pieces, pieces_sinks, options),
+            RunResult::kDone);
+  EXPECT_TRUE(pieces.document_text.empty());
+  EXPECT_TRUE(pieces_sinks.documents.empty());
+  Text joined;
+  for (std::string_view piece : DocumentPieces(pieces)) joined.append(piece);
+  EXPECT_TRUE(joined == whole.document_text);
+  EXPECT_EQ(pieces.cell_counter, whole.cell_counter);
+}
+
+}  // namespace
+}  // namespace kolvane

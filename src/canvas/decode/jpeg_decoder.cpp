@@ -9,9 +9,9 @@
 
 #include <jerror.h>
 #include <jpeglib.h>
-#include <sys/mman.h>
 
 #include "platform/byte_reader.h"
+#include "platform/memory_hints.h"
 
 namespace kolvane {
 namespace {
@@ -161,17 +161,10 @@ void ReadRows(JpegJob& job) {
   jpeg_finish_decompress(&cinfo);
 }
 
-// A photo's output buffer runs to tens of megabytes. Faulting that in 4 KiB pages can
-// cost more than the decoding itself (several times over on virtual machines), so the
-// buffer asks for transparent huge pages before it is first touched. Only a hint: when
-// the system declines, nothing changes.
+// A photo's output buffer runs to tens of megabytes: huge pages before first touch.
 void AllocateOutput(std::vector<std::uint8_t>& pixels, std::size_t size) {
-  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
   pixels.reserve(size);
-  const auto begin = reinterpret_cast<std::uintptr_t>(pixels.data());
-  const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-  const std::uintptr_t last = (begin + size) & ~(kHugePage - 1);
-  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  AdviseHugePages(pixels.data(), size);
   pixels.resize(size);
 }
 

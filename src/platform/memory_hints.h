@@ -1,0 +1,13 @@
+#pragma once
+// Hints to the system about large buffers.
+#include <cstddef>
+
+namespace kolvane {
+
+// Asks for transparent huge pages for the whole 2 MiB pages inside [data, data + size),
+// before they are first touched. Faulting tens of megabytes in 4 KiB pages can cost
+// more than the work done in them (several times over on virtual machines). Only a
+// hint: when the system declines, nothing changes.
+void AdviseHugePages(const void* data, std::size_t size);
+
+}  // namespace kolvane
