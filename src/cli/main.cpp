@@ -1,7 +1,6 @@
 // kolvane-convert: the conversion of the program without its windows. The picture is
 // loaded into the same canvases, with the same geometry, as the program's "Load", and
 // converted as its "Start" does; the document goes to standard output or a file.
-#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +19,7 @@
 #include "convert/program_canvases.h"
 #include "picture/load_picture.h"
 #include "platform/codepage.h"
+#include "platform/memory_hints.h"
 #include "platform/png_writer.h"
 
 namespace kolvane {
@@ -187,10 +187,7 @@ int Run(const Options& options) {
 }  // namespace kolvane
 
 int main(int argc, char** argv) {
-  // Picture buffers come and go a few times while a picture is loaded: keeping freed
-  // memory for reuse spares faulting the same megabytes in again.
-  mallopt(M_MMAP_THRESHOLD, 256 << 20);
-  mallopt(M_TRIM_THRESHOLD, 512 << 20);
+  kolvane::RestartWithMemoryTuning(argv);
   const auto options = kolvane::ParseArguments(argc, argv);
   if (!options) {
     std::fputs(kolvane::kUsage, stderr);

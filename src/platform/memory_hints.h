@@ -11,3 +11,14 @@ namespace kolvane {
 void AdviseHugePages(const void* data, std::size_t size);
 
 }  // namespace kolvane
+
+namespace kolvane {
+
+// Runs the process anew, once, with glibc's allocator set to ask for transparent huge
+// pages and to keep freed memory for reuse (its tunables are read only at start-up).
+// Conversions fault in hundreds of megabytes, which costs more than the work done in
+// them on virtual machines. Returns (and changes nothing) when the tunables are set
+// already or the restart fails.
+void RestartWithMemoryTuning(char** argv);
+
+}  // namespace kolvane
