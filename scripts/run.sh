@@ -33,5 +33,8 @@ Xvfb "$display" -screen 0 1600x900x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-DISPLAY=$display KOLVANE_SCREENSHOT="$here/kolvane-screenshot.png" "$program" >/dev/null
+runtime=$(mktemp -d)
+DISPLAY=$display XDG_RUNTIME_DIR=$runtime KOLVANE_SCREENSHOT="$here/kolvane-screenshot.png" \
+  "$program" >/dev/null
+rm -rf "$runtime"
 echo "  $here/kolvane-screenshot.png  the program's windows as they start, on a virtual display"
