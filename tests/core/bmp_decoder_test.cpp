@@ -10,7 +10,7 @@
 namespace kolvane {
 namespace {
 
-using fixtures::BmpSpec;
+using fixtures::BmpFields;
 using fixtures::Bytes;
 
 // Kind-2 pixel data of a picture given top row first as 0x00RRGGBB values: blue,
@@ -31,20 +31,20 @@ Bytes KindOneLayout(const std::vector<std::vector<std::uint32_t>>& rows_top_firs
 const std::vector<std::vector<std::uint32_t>> kThreeByTwo = {
     {0xFF0000, 0x00FF00, 0x0000FF}, {0xFFFFFF, 0x000000, 0x808080}};
 
-BmpSpec ThreeByTwo(std::uint16_t bits) {
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.bits = bits;
+BmpFields ThreeByTwo(std::uint16_t bits) {
+  BmpFields fields;
+  fields.width = 3;
+  fields.height = 2;
+  fields.bits = bits;
   if (bits == 24) {
-    spec.rows = {{0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80, 0x80, 0x80},   // bottom row first
+    fields.rows = {{0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80, 0x80, 0x80},   // bottom row first
                  {0, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0}};
   } else {
     // The fourth byte of each pixel varies and must be ignored.
-    spec.rows = {{0xFF, 0xFF, 0xFF, 0x00, 0, 0, 0, 0x7F, 0x80, 0x80, 0x80, 0xFF},
+    fields.rows = {{0xFF, 0xFF, 0xFF, 0x00, 0, 0, 0, 0x7F, 0x80, 0x80, 0x80, 0xFF},
                  {0, 0, 0xFF, 0x12, 0, 0xFF, 0, 0xFE, 0xFF, 0, 0, 0x01}};
   }
-  return spec;
+  return fields;
 }
 
 TEST(DecodeBmp, TwentyFourAndThirtyTwoBitsGiveTheSamePixels) {
@@ -60,10 +60,10 @@ TEST(DecodeBmp, TwentyFourAndThirtyTwoBitsGiveTheSamePixels) {
 }
 
 TEST(DecodeBmp, TopDownRowsAreShownUpright) {
-  BmpSpec spec = ThreeByTwo(24);
-  spec.height = -2;
-  std::swap(spec.rows[0], spec.rows[1]);
-  const auto picture = DecodeBmp(fixtures::Bmp(spec));
+  BmpFields fields = ThreeByTwo(24);
+  fields.height = -2;
+  std::swap(fields.rows[0], fields.rows[1]);
+  const auto picture = DecodeBmp(fixtures::Bmp(fields));
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->height, 2);
   EXPECT_EQ(picture->pixel_data, KindOneLayout(kThreeByTwo));
@@ -74,18 +74,18 @@ TEST(DecodeBmp, EightBitTableHasColoursUsedEntriesOrAll256) {
   for (std::uint32_t i = 0; i < 256; ++i) colours[i] = i * 0x010203;
   for (std::uint32_t used : {0u, 16u}) {
     SCOPED_TRACE(used);
-    BmpSpec spec;
-    spec.width = 2;
-    spec.bits = 8;
-    spec.rows = {{15, static_cast<std::uint8_t>(used == 0 ? 200 : 3)}};
-    spec.colours_used = used;
-    spec.table = fixtures::Table(
+    BmpFields fields;
+    fields.width = 2;
+    fields.bits = 8;
+    fields.rows = {{15, static_cast<std::uint8_t>(used == 0 ? 200 : 3)}};
+    fields.colours_used = used;
+    fields.table = fixtures::Table(
         std::vector<std::uint32_t>(colours.begin(), colours.begin() + (used ? used : 256)));
     // The pixels start right after the table: reading a table of the wrong length
     // would put them inside it, which fails.
-    const auto picture = DecodeBmp(fixtures::Bmp(spec));
+    const auto picture = DecodeBmp(fixtures::Bmp(fields));
     ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->pixel_data, KindOneLayout({{colours[15], colours[spec.rows[0][1]]}}));
+    EXPECT_EQ(picture->pixel_data, KindOneLayout({{colours[15], colours[fields.rows[0][1]]}}));
   }
 }
 
@@ -111,22 +111,22 @@ TEST(DecodeBmp, PalettedPixelsUnpackFromTheHighBitsAndUnknownIndicesAreBlack) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    BmpSpec spec;
-    spec.width = c.width;
-    spec.bits = c.bits;
-    spec.rows = {c.row};
-    spec.table = fixtures::Table(c.table);
-    spec.colours_used = static_cast<std::uint32_t>(c.table.size());
-    const auto picture = DecodeBmp(fixtures::Bmp(spec));
+    BmpFields fields;
+    fields.width = c.width;
+    fields.bits = c.bits;
+    fields.rows = {c.row};
+    fields.table = fixtures::Table(c.table);
+    fields.colours_used = static_cast<std::uint32_t>(c.table.size());
+    const auto picture = DecodeBmp(fixtures::Bmp(fields));
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->pixel_data, KindOneLayout({c.expected}));
   }
 }
 
 TEST(DecodeBmp, PixelDataOffsetSkipsForwardButNotBack) {
-  BmpSpec spec = ThreeByTwo(24);
-  spec.pixel_offset = 70;  // 16 bytes of gap after the headers
-  const auto skipped = DecodeBmp(fixtures::Bmp(spec));
+  BmpFields fields = ThreeByTwo(24);
+  fields.pixel_offset = 70;  // 16 bytes of gap after the headers
+  const auto skipped = DecodeBmp(fixtures::Bmp(fields));
   ASSERT_TRUE(skipped);
   EXPECT_EQ(skipped->pixel_data, KindOneLayout(kThreeByTwo));
 }
@@ -146,23 +146,23 @@ TEST(DecodeBmp, RejectsWhatItCannotDecode) {
     long long max_pixels = kMaxPixels;
   };
   auto with = [](auto change) {
-    BmpSpec spec = ThreeByTwo(24);
-    change(spec);
-    return fixtures::Bmp(spec);
+    BmpFields fields = ThreeByTwo(24);
+    change(fields);
+    return fixtures::Bmp(fields);
   };
-  BmpSpec eight_bit;
+  BmpFields eight_bit;
   eight_bit.bits = 8;
   eight_bit.rows = {{0}};
   eight_bit.table = fixtures::Table({0, 0});
   eight_bit.colours_used = 2;
   const std::vector<Case> cases = {
-      {"run-length compression", with([](BmpSpec& s) { s.compression = 1; })},
-      {"bit fields", with([](BmpSpec& s) { s.compression = 3; })},
-      {"16 bits", with([](BmpSpec& s) { s.bits = 16; s.width = 4; })},
-      {"2 bits", with([](BmpSpec& s) { s.bits = 2; })},
-      {"offset inside the headers", with([](BmpSpec& s) { s.pixel_offset = 50; })},
+      {"run-length compression", with([](BmpFields& s) { s.compression = 1; })},
+      {"bit fields", with([](BmpFields& s) { s.compression = 3; })},
+      {"16 bits", with([](BmpFields& s) { s.bits = 16; s.width = 4; })},
+      {"2 bits", with([](BmpFields& s) { s.bits = 2; })},
+      {"offset inside the headers", with([](BmpFields& s) { s.pixel_offset = 50; })},
       {"offset inside the colour table", [&] {
-         BmpSpec s = eight_bit;
+         BmpFields s = eight_bit;
          s.pixel_offset = 58;
          return fixtures::Bmp(s);
        }()},
@@ -172,17 +172,17 @@ TEST(DecodeBmp, RejectsWhatItCannotDecode) {
          return b;
        }()},
       {"colour table longer than the file", [&] {
-         BmpSpec s = eight_bit;
+         BmpFields s = eight_bit;
          s.colours_used = 0xFFFFFFFF;
          return fixtures::Bmp(s);
        }()},
-      {"zero width", with([](BmpSpec& s) { s.width = 0; })},
-      {"zero height", with([](BmpSpec& s) { s.height = 0; })},
-      {"height claims more rows than stored", with([](BmpSpec& s) { s.height = 3; })},
-      {"width claims more pixels than stored", with([](BmpSpec& s) { s.width = 5; })},
-      {"huge size, little data", with([](BmpSpec& s) { s.width = 60000; s.height = 60000; })},
-      {"most negative height", with([](BmpSpec& s) { s.height = INT_MIN; })},
-      {"most negative width", with([](BmpSpec& s) { s.width = INT_MIN; })},
+      {"zero width", with([](BmpFields& s) { s.width = 0; })},
+      {"zero height", with([](BmpFields& s) { s.height = 0; })},
+      {"height claims more rows than stored", with([](BmpFields& s) { s.height = 3; })},
+      {"width claims more pixels than stored", with([](BmpFields& s) { s.width = 5; })},
+      {"huge size, little data", with([](BmpFields& s) { s.width = 60000; s.height = 60000; })},
+      {"most negative height", with([](BmpFields& s) { s.height = INT_MIN; })},
+      {"most negative width", with([](BmpFields& s) { s.width = INT_MIN; })},
       {"above the pixel bound", fixtures::Bmp(ThreeByTwo(24)), 5},
   };
   for (const Case& c : cases) {
@@ -192,12 +192,12 @@ TEST(DecodeBmp, RejectsWhatItCannotDecode) {
 }
 
 TEST(DecodeBmp, EveryShorterPrefixGivesNothing) {
-  BmpSpec spec;
-  spec.width = 4;  // 12 bytes a row: no padding, so every byte counts
-  spec.height = 2;
-  spec.bits = 24;
-  spec.rows = {Bytes(12, 0x40), Bytes(12, 0x80)};
-  const Bytes bytes = fixtures::Bmp(spec);
+  BmpFields fields;
+  fields.width = 4;  // 12 bytes a row: no padding, so every byte counts
+  fields.height = 2;
+  fields.bits = 24;
+  fields.rows = {Bytes(12, 0x40), Bytes(12, 0x80)};
+  const Bytes bytes = fixtures::Bmp(fields);
   ASSERT_TRUE(DecodeBmp(bytes));
   for (std::size_t n = 0; n < bytes.size(); ++n) {
     EXPECT_FALSE(DecodeBmp(std::span(bytes).first(n))) << n;

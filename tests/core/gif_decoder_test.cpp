@@ -93,7 +93,7 @@ Bytes SubBlocks(const Bytes& data, std::size_t chunk = 255) {
   return out;
 }
 
-struct ImageSpec {
+struct ImageFields {
   int width = 0;
   int height = 0;
   int left = 0;
@@ -102,27 +102,27 @@ struct ImageSpec {
   Bytes local_rgb;
   int literal_bits = 2;
 
-  ImageSpec& At(int x, int y) { left = x; top = y; return *this; }
-  ImageSpec& Interlaced() { interlaced = true; return *this; }
-  ImageSpec& Local(Bytes rgb) { local_rgb = std::move(rgb); return *this; }
-  ImageSpec& LiteralBits(int bits) { literal_bits = bits; return *this; }
+  ImageFields& At(int x, int y) { left = x; top = y; return *this; }
+  ImageFields& Interlaced() { interlaced = true; return *this; }
+  ImageFields& Local(Bytes rgb) { local_rgb = std::move(rgb); return *this; }
+  ImageFields& LiteralBits(int bits) { literal_bits = bits; return *this; }
 };
 
-ImageSpec Sized(int width, int height) {
-  ImageSpec spec;
-  spec.width = width;
-  spec.height = height;
-  return spec;
+ImageFields Sized(int width, int height) {
+  ImageFields fields;
+  fields.width = width;
+  fields.height = height;
+  return fields;
 }
 
 // Image descriptor, optional local table, minimum code size and the packed codes.
-Bytes Image(const ImageSpec& spec, const Bytes& packed, std::size_t chunk = 255) {
-  Bytes out = Cat({{0x2C}, Le16(spec.left), Le16(spec.top), Le16(spec.width), Le16(spec.height)});
-  std::uint8_t flags = spec.interlaced ? 0x40 : 0;
-  if (!spec.local_rgb.empty()) flags |= 0x80 | TableBits(spec.local_rgb);
+Bytes Image(const ImageFields& fields, const Bytes& packed, std::size_t chunk = 255) {
+  Bytes out = Cat({{0x2C}, Le16(fields.left), Le16(fields.top), Le16(fields.width), Le16(fields.height)});
+  std::uint8_t flags = fields.interlaced ? 0x40 : 0;
+  if (!fields.local_rgb.empty()) flags |= 0x80 | TableBits(fields.local_rgb);
   out.push_back(flags);
-  out = Cat({out, spec.local_rgb});
-  out.push_back(static_cast<std::uint8_t>(spec.literal_bits));
+  out = Cat({out, fields.local_rgb});
+  out.push_back(static_cast<std::uint8_t>(fields.literal_bits));
   return Cat({out, SubBlocks(packed, chunk)});
 }
 

@@ -39,15 +39,15 @@ std::string Picture(const std::string& name) {
 
 // A run-length bitmap of width x height whose pixels are a lone end-of-bitmap code.
 Bytes Rle8Bitmap(std::int32_t width, std::int32_t height) {
-  fixtures::BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bits = 8;
-  spec.compression = 1;  // BI_RLE8
-  spec.colours_used = 1;
-  spec.table = fixtures::Table({0});
-  spec.rows = {{0x00, 0x01}};
-  return fixtures::Bmp(spec);
+  fixtures::BmpFields fields;
+  fields.width = width;
+  fields.height = height;
+  fields.bits = 8;
+  fields.compression = 1;  // BI_RLE8
+  fields.colours_used = 1;
+  fields.table = fixtures::Table({0});
+  fields.rows = {{0x00, 0x01}};
+  return fixtures::Bmp(fields);
 }
 
 std::size_t OpenFileCount() {

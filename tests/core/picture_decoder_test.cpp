@@ -56,7 +56,7 @@ TEST(DetectPictureFormat, FollowsItsRulesInOrder) {
 }
 
 TEST(DecodePicture, DispatchesByTheFirstBytes) {
-  fixtures::BmpSpec bmp;
+  fixtures::BmpFields bmp;
   bmp.rows = {{1, 2, 3}};
   const auto bitmap = DecodePicture(fixtures::Bmp(bmp));
   ASSERT_TRUE(bitmap);

@@ -33,32 +33,32 @@ Bytes MaskedIconImage() {
 
 // A run-length bitmap of width x height whose pixels are a lone end-of-bitmap code.
 Bytes Rle8Bitmap(std::int32_t width, std::int32_t height) {
-  fixtures::BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bits = 8;
-  spec.compression = 1;  // BI_RLE8
-  spec.colours_used = 1;
-  spec.table = fixtures::Table({0});
-  spec.rows = {{0x00, 0x01}};
-  return fixtures::Bmp(spec);
+  fixtures::BmpFields fields;
+  fields.width = width;
+  fields.height = height;
+  fields.bits = 8;
+  fields.compression = 1;  // BI_RLE8
+  fields.colours_used = 1;
+  fields.table = fixtures::Table({0});
+  fields.rows = {{0x00, 0x01}};
+  return fixtures::Bmp(fields);
 }
 
 Bytes SixteenBitBitmap(std::int32_t width, std::int32_t height) {
-  fixtures::BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bits = 16;
-  spec.rows.assign(height, Bytes(2 * width, 0x1F));
-  return fixtures::Bmp(spec);
+  fixtures::BmpFields fields;
+  fields.width = width;
+  fields.height = height;
+  fields.bits = 16;
+  fields.rows.assign(height, Bytes(2 * width, 0x1F));
+  return fixtures::Bmp(fields);
 }
 
 Bytes TwentyFourBitBitmap(std::int32_t width, std::int32_t height) {
-  fixtures::BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.rows.assign(height, Bytes(3 * width, 0x80));
-  return fixtures::Bmp(spec);
+  fixtures::BmpFields fields;
+  fields.width = width;
+  fields.height = height;
+  fields.rows.assign(height, Bytes(3 * width, 0x80));
+  return fixtures::Bmp(fields);
 }
 
 TEST(PictureDimensions, EveryDecodedFormatGivesItsDecodedSize) {

@@ -63,7 +63,7 @@ inline Bytes InfoHeader(std::int32_t width, std::int32_t height, std::uint16_t b
   return out;
 }
 
-struct BmpSpec {
+struct BmpFields {
   std::int32_t width = 1;
   std::int32_t height = 1;  // negative: rows stored top-down
   std::uint16_t bits = 24;
@@ -74,17 +74,17 @@ struct BmpSpec {
   std::int64_t pixel_offset = -1;  // -1: right after the table
 };
 
-inline Bytes Bmp(const BmpSpec& spec) {
-  const Bytes pixels = PaddedRows(spec.rows);
+inline Bytes Bmp(const BmpFields& fields) {
+  const Bytes pixels = PaddedRows(fields.rows);
   const auto offset = static_cast<std::uint32_t>(
-      spec.pixel_offset >= 0 ? spec.pixel_offset
-                             : 54 + static_cast<std::int64_t>(spec.table.size()));
+      fields.pixel_offset >= 0 ? fields.pixel_offset
+                             : 54 + static_cast<std::int64_t>(fields.table.size()));
   Bytes out = {'B', 'M'};
-  Put32(out, static_cast<std::uint32_t>(54 + spec.table.size() + pixels.size()));  // bfSize
+  Put32(out, static_cast<std::uint32_t>(54 + fields.table.size() + pixels.size()));  // bfSize
   Put32(out, 0);                                                                   // reserved
   Put32(out, offset);                                                              // bfOffBits
-  Append(out, InfoHeader(spec.width, spec.height, spec.bits, spec.compression, spec.colours_used));
-  Append(out, spec.table);
+  Append(out, InfoHeader(fields.width, fields.height, fields.bits, fields.compression, fields.colours_used));
+  Append(out, fields.table);
   if (offset > out.size()) out.resize(offset, 0);
   Append(out, pixels);
   return out;
