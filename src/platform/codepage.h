@@ -18,4 +18,7 @@ std::string Utf8FromCp936(std::string_view cp936);
 // 0x81..0xFE and its trail byte, or one single byte); invalid ones become U+FFFD.
 std::u32string CodePointsFromCp936(std::string_view cp936);
 
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, char32_t code_point);
+
 }  // namespace kolvane

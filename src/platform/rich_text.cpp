@@ -37,24 +37,6 @@ void AppendNumber(std::string& out, long long value) {
   out.append(buffer, end);
 }
 
-void AppendCodePoint(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
@@ -103,12 +85,12 @@ std::u16string Utf16FromUtf8(std::string_view utf8) {
 void AppendUtf16Unit(std::string& out, std::u16string_view text, std::size_t& i) {
   const char16_t unit = text[i];
   if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-    AppendCodePoint(out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+    AppendUtf8(out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
     ++i;
   } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-    AppendCodePoint(out, kReplacement);
+    AppendUtf8(out, kReplacement);
   } else {
-    AppendCodePoint(out, unit);
+    AppendUtf8(out, unit);
   }
 }
 
@@ -153,7 +135,7 @@ class Cp936Encoder {
     if (unit < 0x80) return static_cast<std::uint16_t>(0x100 + unit);
     if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) return kNone;
     std::string utf8;
-    AppendCodePoint(utf8, unit);
+    AppendUtf8(utf8, unit);
     const Text bytes = Cp936FromUtf8(utf8);
     // A unit the code page lacks comes back as "?"; one that maps onto bytes reading
     // back as another character (a best-fit mapping) is not taken either.
