@@ -138,7 +138,7 @@ bool WriteDocument(std::FILE* file, const DocumentState& document) {
 
 int Run(const Options& options) {
   std::unique_ptr<Canvas> target = MakeTextArtCanvas();
-  std::unique_ptr<Canvas> source = MakePictureCanvas();
+  std::unique_ptr<Canvas> source = MakePictureCanvas(!options.picture);
   int status = 0;
   if (options.picture) {
     LoadPictureFile(*source, *options.picture);

@@ -2,7 +2,8 @@
 
 namespace kolvane {
 
-std::unique_ptr<Canvas> MakeDefinedCanvas(const WindowDefinition& window, std::string_view name) {
+std::unique_ptr<Canvas> MakeDefinedCanvas(const WindowDefinition& window, std::string_view name,
+                                          bool with_picture) {
   const ControlDefinition* control = FindControl(window, name);
   if (control == nullptr || control->kind != ControlKind::kCanvas) return nullptr;
   int parent_width = ClientWidth(window);
@@ -14,8 +15,10 @@ std::unique_ptr<Canvas> MakeDefinedCanvas(const WindowDefinition& window, std::s
     parent_width = parent->width;
     parent_height = parent->height;
   }
+  CanvasSettings settings = control->canvas;
+  if (!with_picture) settings.background_picture = {};
   return std::make_unique<Canvas>(
-      control->canvas,
+      settings,
       CanvasPlacement{{control->left, control->top, control->width, control->height},
                       parent_width, parent_height});
 }
@@ -24,8 +27,8 @@ std::unique_ptr<Canvas> MakeTextArtCanvas() {
   return MakeDefinedCanvas(MainWindowDefinition(), "画板1");
 }
 
-std::unique_ptr<Canvas> MakePictureCanvas() {
-  return MakeDefinedCanvas(PictureWindowDefinition(), "画板2");
+std::unique_ptr<Canvas> MakePictureCanvas(bool with_builtin_picture) {
+  return MakeDefinedCanvas(PictureWindowDefinition(), "画板2", with_builtin_picture);
 }
 
 }  // namespace kolvane
