@@ -7,9 +7,7 @@ here=$(pwd)
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVANE_BENCH=OFF >/dev/null
-targets=kolvane
-[ -f src/cli/main.cpp ] && targets="$targets kolvane-convert"
-cmake --build build-release --target $targets -j "$(nproc)"
+cmake --build build-release --target kolvane kolvane-convert -j "$(nproc)"
 program=$PWD/build-release/src/app/kolvane
 convert=$PWD/build-release/src/cli/kolvane-convert
 
@@ -19,13 +17,11 @@ fi
 
 echo "No display is available, so Kolvane's windows cannot be shown here."
 cd "$here"
-if [ -x "$convert" ]; then
-  "$convert" -o kolvane-art.rtf --canvas kolvane-art.png
-  echo "Converted the built-in picture instead:"
-  echo "  $here/kolvane-art.rtf  the text art as an RTF document; open it in a word processor,"
-  echo "                         for example: libreoffice --writer kolvane-art.rtf"
-  echo "  $here/kolvane-art.png  the text-art canvas as a picture"
-fi
+"$convert" -o kolvane-art.rtf --canvas kolvane-art.png
+echo "Converted the built-in picture instead:"
+echo "  $here/kolvane-art.rtf  the text art as an RTF document; open it in a word processor,"
+echo "                         for example: libreoffice --writer kolvane-art.rtf"
+echo "  $here/kolvane-art.png  the text-art canvas as a picture"
 
 # The program itself, on a virtual display, photographed.
 display=:$((90 + RANDOM % 9))
