@@ -159,3 +159,44 @@ TEST_F(Windows, AFileThatIsNotAPictureLeavesAnEmptyCanvasAndARunWithoutRows) {
 
 }  // namespace
 }  // namespace kolvane
+
+namespace kolvane {
+namespace {
+
+TEST(KolvaneConvert, ExitStatusSaysWhetherThePictureWasRead) {
+  struct Case {
+    const char* name;
+    QStringList arguments;
+    int status;
+    const char* error_part;  // what standard error must hold
+  };
+  const std::vector<Case> cases = {
+      {"built-in picture", {}, 0, ""},
+      {"missing file", {QStringLiteral("/nonexistent/picture.jpg")}, 1, "/nonexistent/picture.jpg"},
+      {"not a picture", {QString::fromStdString(std::string(KOLVANE_TEST_DATA) + "/../CMakeLists.txt")},
+       1, "JPEG, Windows bitmap, GIF, icon, cursor or PCX"},
+      {"unknown option", {QStringLiteral("--colour")}, 2, "usage: kolvane-convert"},
+      {"option without value", {QStringLiteral("-o")}, 2, "usage: kolvane-convert"},
+      {"two pictures", {QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}, 2, "usage: kolvane-convert"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QProcess tool;
+    tool.start(QStringLiteral(KOLVANE_CONVERT), c.arguments);
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), c.status);
+    EXPECT_TRUE(tool.readAllStandardError().contains(c.error_part));
+    const QByteArray out = tool.readAllStandardOutput();
+    if (c.status == 1) {
+      // The document of a picture that could not be read: no rows at all.
+      EXPECT_TRUE(out.startsWith("{\\rtf1"));
+      EXPECT_TRUE(out.contains("{\\colortbl ;}\r\n"));
+    }
+    if (c.status == 2) {
+      EXPECT_TRUE(out.isEmpty());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kolvane
