@@ -12,6 +12,7 @@
 #include "platform/system_values.h"
 #include "platform/text_engine.h"
 #include "resources/resources.h"
+#include "picture_fixtures.h"
 
 namespace kolvane {
 namespace {
@@ -45,48 +46,9 @@ std::unique_ptr<Canvas> PlainCanvas(const CanvasSettings& settings, int width, i
   return std::make_unique<Canvas>(settings, CanvasPlacement{{0, 0, width, height}, 2000, 2000});
 }
 
-// A 24-bit Windows bitmap file of width x height whose pixel (x, y) is colour(x, y).
-ByteBlock MakeBmp(int width, int height, const std::function<Colour(int, int)>& colour) {
-  const int stride = (width * 3 + 3) & ~3;
-  ByteBlock out;
-  const auto put16 = [&](unsigned v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-  };
-  const auto put32 = [&](unsigned v) {
-    put16(v & 0xFFFF);
-    put16(v >> 16);
-  };
-  out.push_back('B');
-  out.push_back('M');
-  put32(54 + stride * height);  // file size
-  put32(0);                     // reserved
-  put32(54);                    // pixel data offset
-  put32(40);                    // info header size
-  put32(width);
-  put32(height);                // positive: bottom row first
-  put16(1);                     // planes
-  put16(24);                    // bits per pixel
-  put32(0);                     // no compression
-  put32(stride * height);
-  put32(0);
-  put32(0);
-  put32(0);                     // colours used
-  put32(0);
-  for (int y = height - 1; y >= 0; --y) {
-    for (int x = 0; x < width; ++x) {
-      const Colour c = colour(x, y);
-      out.push_back(BlueOf(c));
-      out.push_back(GreenOf(c));
-      out.push_back(RedOf(c));
-    }
-    for (int pad = width * 3; pad < stride; ++pad) out.push_back(0);
-  }
-  return out;
-}
 
 ByteBlock SolidBmp(int width, int height, Colour colour) {
-  return MakeBmp(width, height, [colour](int, int) { return colour; });
+  return fixtures::Bmp24(width, height, [colour](int, int) { return colour; });
 }
 
 // A distinct colour for every pixel of a small picture.
@@ -158,7 +120,7 @@ TEST(Canvas, PictureCanvasShowsTheBuiltInPictureShrunkAndCentred) {
 TEST(Canvas, LoadedPictureIsReadPixelForPixelWithinTheParentsClientArea) {
   // A Load: the bytes, then the height, then the width.
   auto canvas = PictureCanvas();
-  canvas->SetBackgroundPicture(MakeBmp(30, 20, Pattern));
+  canvas->SetBackgroundPicture(fixtures::Bmp24(30, 20, Pattern));
   canvas->SetHeight(20);
   canvas->SetWidth(30);
   for (int y = 0; y < 20; ++y) {
@@ -171,7 +133,7 @@ TEST(Canvas, LoadedPictureIsReadPixelForPixelWithinTheParentsClientArea) {
   EXPECT_EQ(canvas->ReadPixel(0, 20), kUnreadableColour);
 
   // Larger than the 250 x 210 client area of "ban": the part beyond it is not shown.
-  canvas->SetBackgroundPicture(MakeBmp(300, 240, Pattern));
+  canvas->SetBackgroundPicture(fixtures::Bmp24(300, 240, Pattern));
   canvas->SetHeight(240);
   canvas->SetWidth(300);
   EXPECT_EQ(canvas->ReadPixel(249, 209), Pattern(249, 209));
@@ -229,7 +191,7 @@ TEST(Canvas, NewPictureOrBackgroundColourLosesTheDrawing) {
 
 TEST(Canvas, CentredPictureIsPlacedAnewOnEveryResize) {
   auto canvas = PictureCanvas();
-  canvas->SetBackgroundPicture(MakeBmp(40, 30, Pattern));
+  canvas->SetBackgroundPicture(fixtures::Bmp24(40, 30, Pattern));
   canvas->SetTextColour(0);
   canvas->WriteTextAt(0, 0, "W");  // lost on the next resize
   canvas->SetHeight(30);  // 104 x 30: centred at natural size
@@ -439,7 +401,7 @@ TEST(Canvas, CentredPlacementShrinksByOneFactorAndCentresWithIntegerHalves) {
 TEST(Canvas, TopLeftAndTiledPlacementsDrawAtNaturalSize) {
   CanvasSettings settings;
   settings.background_colour = 0x00112233;
-  const ByteBlock picture = MakeBmp(3, 2, Pattern);
+  const ByteBlock picture = fixtures::Bmp24(3, 2, Pattern);
   settings.background_picture = picture;
 
   settings.picture_placement = PicturePlacement::kTopLeft;

@@ -13,6 +13,7 @@
 #include "app/window_definitions.h"
 #include "convert/clear_canvas.h"
 #include "convert/program_canvases.h"
+#include "picture_fixtures.h"
 
 namespace kolvane {
 namespace {
@@ -79,51 +80,12 @@ class RecordingSinks : public RunSinks {
   std::function<void()> on_row_done;
 };
 
-// A 24-bit Windows bitmap file of width x height whose pixel (x, y) is colour(x, y).
-ByteBlock MakeBmp(int width, int height, const std::function<Colour(int, int)>& colour) {
-  const int stride = (width * 3 + 3) & ~3;
-  ByteBlock out;
-  const auto put16 = [&](unsigned v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-  };
-  const auto put32 = [&](unsigned v) {
-    put16(v & 0xFFFF);
-    put16(v >> 16);
-  };
-  out.push_back('B');
-  out.push_back('M');
-  put32(54 + stride * height);  // file size
-  put32(0);                     // reserved
-  put32(54);                    // pixel data offset
-  put32(40);                    // info header size
-  put32(width);
-  put32(height);                // positive: bottom row first
-  put16(1);                     // planes
-  put16(24);                    // bits per pixel
-  put32(0);                     // no compression
-  put32(stride * height);       // pixel data size
-  put32(0);                     // horizontal resolution
-  put32(0);                     // vertical resolution
-  put32(0);                     // colours used
-  put32(0);                     // important colours
-  for (int y = height - 1; y >= 0; --y) {
-    for (int x = 0; x < width; ++x) {
-      const Colour c = colour(x, y);
-      out.push_back(BlueOf(c));
-      out.push_back(GreenOf(c));
-      out.push_back(RedOf(c));
-    }
-    for (int pad = width * 3; pad < stride; ++pad) out.push_back(0);
-  }
-  return out;
-}
 
 // 画板2 after a Load of a 2 x 2 picture showing kPictureColour at (1, 1).
 std::unique_ptr<Canvas> WorkedExamplePicture() {
   auto canvas = MakePictureCanvas();
   const ByteBlock bmp =
-      MakeBmp(2, 2, [](int x, int y) { return x == 1 && y == 1 ? kPictureColour : kBlack; });
+      fixtures::Bmp24(2, 2, [](int x, int y) { return x == 1 && y == 1 ? kPictureColour : kBlack; });
   canvas->SetBackgroundPicture(bmp);
   canvas->SetHeight(2);
   canvas->SetWidth(2);
@@ -388,7 +350,7 @@ TEST(RunConversion, CellsBeyondTheIntRangeAreNotDrawn) {
   CanvasSettings picture_settings;
   Canvas picture(picture_settings, CanvasPlacement{{0, 0, width, 2}, width, 2});
   picture.SetBackgroundPicture(
-      MakeBmp(width, 2, [](int x, int y) { return x == 1 && y == 1 ? kPictureColour : kMark; }));
+      fixtures::Bmp24(width, 2, [](int x, int y) { return x == 1 && y == 1 ? kPictureColour : kMark; }));
   ASSERT_EQ(picture.ReadPixel(wrapping_column, 1), kMark);
 
   DocumentState state;

@@ -3,23 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/types.h"
+#include "picture_fixtures.h"
 
 namespace kolvane {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes ReadPicture(const std::string& name) {
-  std::ifstream in(std::string(KOLVANE_TEST_DATA) + "/pictures/" + name, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // The fixtures' formulas, as gif_pcx_fixtures.py writes them.
 int NoiseIndex(int x, int y) { return (x * x * 7 + y * 13 + x * y * 3 + (x ^ y)) & 255; }
@@ -176,7 +171,7 @@ Bytes SmallGif(const Bytes& before_image = {}) {
 
 TEST(GifDecoder, NoisePictureMatchesItsFormulaAndLayout) {
   // A Pillow-written GIF89a whose codes fill the 4096-entry table more than once.
-  const Bytes file = ReadPicture("gif_noise.gif");
+  const Bytes file = fixtures::TestPicture("gif_noise.gif");
   ASSERT_FALSE(file.empty());
   auto picture = DecodeGif(file);
   ASSERT_TRUE(picture);
@@ -202,13 +197,13 @@ TEST(GifDecoder, NoisePictureMatchesItsFormulaAndLayout) {
 }
 
 TEST(GifDecoder, InterlacedAndOtherEncoderTwinsGiveTheSamePicture) {
-  auto plain = DecodeGif(ReadPicture("gif_noise.gif"));
-  auto interlaced = DecodeGif(ReadPicture("gif_noise_interlaced.gif"));
+  auto plain = DecodeGif(fixtures::TestPicture("gif_noise.gif"));
+  auto interlaced = DecodeGif(fixtures::TestPicture("gif_noise_interlaced.gif"));
   ASSERT_TRUE(plain && interlaced);
   EXPECT_EQ(plain->pixel_data, interlaced->pixel_data);
 
   // The GIF87a twin, written by ImageMagick, may order its table differently.
-  auto older = DecodeGif(ReadPicture("gif_noise_87a.gif"));
+  auto older = DecodeGif(fixtures::TestPicture("gif_noise_87a.gif"));
   ASSERT_TRUE(older);
   EXPECT_EQ(older->width, plain->width);
   EXPECT_EQ(older->height, plain->height);
@@ -219,7 +214,7 @@ TEST(GifDecoder, InterlacedAndOtherEncoderTwinsGiveTheSamePicture) {
 }
 
 TEST(GifDecoder, AnimatedGivesItsFirstFrameOnly) {
-  auto picture = DecodeGif(ReadPicture("gif_animated.gif"));
+  auto picture = DecodeGif(fixtures::TestPicture("gif_animated.gif"));
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->width, 8);
   EXPECT_EQ(picture->height, 6);
@@ -235,7 +230,7 @@ TEST(GifDecoder, AnimatedGivesItsFirstFrameOnly) {
 }
 
 TEST(GifDecoder, TransparentIndexShowsItsTableColour) {
-  auto picture = DecodeGif(ReadPicture("gif_transparent.gif"));
+  auto picture = DecodeGif(fixtures::TestPicture("gif_transparent.gif"));
   ASSERT_TRUE(picture);
   Layout layout(*picture);
   EXPECT_EQ(layout.Index(3, 0), 3);
@@ -427,7 +422,7 @@ TEST(GifDecoder, EveryPrefixGivesNothingOrTheRowsDecodedSoFar) {
   // Decoding stops at the end of the data: a cut-off file keeps the pixels before the
   // cut and leaves the rest at index 0. The count of right pixels never drops as the
   // cut moves on, and the whole file is right everywhere.
-  const Bytes file = ReadPicture("gif_noise.gif");
+  const Bytes file = fixtures::TestPicture("gif_noise.gif");
   ASSERT_FALSE(file.empty());
   std::size_t last_good = 0;
   bool decoded_any = false;

@@ -37,18 +37,6 @@ std::string Picture(const std::string& name) {
   return std::string(KOLVANE_TEST_DATA) + "/pictures/" + name;
 }
 
-// A run-length bitmap of width x height whose pixels are a lone end-of-bitmap code.
-Bytes Rle8Bitmap(std::int32_t width, std::int32_t height) {
-  fixtures::BmpFields fields;
-  fields.width = width;
-  fields.height = height;
-  fields.bits = 8;
-  fields.compression = 1;  // BI_RLE8
-  fields.colours_used = 1;
-  fields.table = fixtures::Table({0});
-  fields.rows = {{0x00, 0x01}};
-  return fixtures::Bmp(fields);
-}
 
 std::size_t OpenFileCount() {
   std::size_t count = 0;
@@ -130,7 +118,7 @@ TEST(LoadPictureFile, ABitmapOnlyTheLoaderReadsGivesItsSizeOverTheBackground) {
 TEST(LoadPictureFile, AWidthAbove32627IsKeptTo32627) {
   TempFolder folder;
   const auto canvas = PictureCanvas();
-  LoadPictureFile(*canvas, folder.Write("wide.bmp", Rle8Bitmap(40000, 300)));
+  LoadPictureFile(*canvas, folder.Write("wide.bmp", fixtures::Rle8Bitmap(40000, 300)));
   EXPECT_EQ(canvas->Width(), 32627);
   EXPECT_EQ(canvas->Height(), 300);
   EXPECT_EQ(canvas->ReadPixel(249, 209), kButtonFaceColour);

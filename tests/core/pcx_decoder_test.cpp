@@ -3,22 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/types.h"
+#include "picture_fixtures.h"
 
 namespace kolvane {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes ReadPicture(const std::string& name) {
-  std::ifstream in(std::string(KOLVANE_TEST_DATA) + "/pictures/" + name, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // The fixtures' formulas, as gif_pcx_fixtures.py writes them.
 int PcxIndex(int x, int y) { return (x * 17 + y * 29) & 255; }
@@ -120,7 +115,7 @@ Bytes ClosingPalette() {
 
 TEST(PcxDecoder, PalettedFileGivesItsIndicesAndClosingPalette) {
   // Pillow's 13 x 9 file: bytes per line 14, so every file row ends in a padding value.
-  const Bytes file = ReadPicture("pcx_8bit.pcx");
+  const Bytes file = fixtures::TestPicture("pcx_8bit.pcx");
   ASSERT_FALSE(file.empty());
   auto picture = DecodePcx(file);
   ASSERT_TRUE(picture);
@@ -147,7 +142,7 @@ TEST(PcxDecoder, PalettedFileGivesItsIndicesAndClosingPalette) {
 TEST(PcxDecoder, MonochromeFileGivesItsBits) {
   // Pillow's 21 x 5 file: 3 bytes cover a row and the file rows are 4 bytes long, so
   // the fourth byte of each file row must not become the next row's first.
-  const Bytes file = ReadPicture("pcx_1bit.pcx");
+  const Bytes file = fixtures::TestPicture("pcx_1bit.pcx");
   ASSERT_FALSE(file.empty());
   auto picture = DecodePcx(file);
   ASSERT_TRUE(picture);
@@ -312,7 +307,7 @@ TEST(PcxDecoder, RejectedFiles) {
 
 TEST(PcxDecoder, EveryPrefixGivesNothingOrTheRowsDecodedSoFar) {
   for (const char* name : {"pcx_8bit.pcx", "pcx_1bit.pcx"}) {
-    const Bytes file = ReadPicture(name);
+    const Bytes file = fixtures::TestPicture(name);
     ASSERT_FALSE(file.empty()) << name;
     auto whole = DecodePcx(file);
     ASSERT_TRUE(whole) << name;

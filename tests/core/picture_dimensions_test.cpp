@@ -31,18 +31,6 @@ Bytes MaskedIconImage() {
   return fixtures::IconImage(4, 2, 24, {bottom, top}, {{0x00}, {0xC0}});
 }
 
-// A run-length bitmap of width x height whose pixels are a lone end-of-bitmap code.
-Bytes Rle8Bitmap(std::int32_t width, std::int32_t height) {
-  fixtures::BmpFields fields;
-  fields.width = width;
-  fields.height = height;
-  fields.bits = 8;
-  fields.compression = 1;  // BI_RLE8
-  fields.colours_used = 1;
-  fields.table = fixtures::Table({0});
-  fields.rows = {{0x00, 0x01}};
-  return fixtures::Bmp(fields);
-}
 
 Bytes SixteenBitBitmap(std::int32_t width, std::int32_t height) {
   fixtures::BmpFields fields;
@@ -132,7 +120,7 @@ TEST(PictureBytesToBitmap, GivesNothingForWhatItCannotDecode) {
       {"5 bytes of a bitmap", Bytes{'B', 'M', 0x46, 0, 0}},
       {"text", Bytes(text.begin(), text.end())},
       {"PNG", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'}},
-      {"run-length bitmap", Rle8Bitmap(3, 3)},
+      {"run-length bitmap", fixtures::Rle8Bitmap(3, 3)},
       {"16-bit bitmap", SixteenBitBitmap(3, 3)},
   };
   for (const auto& c : cases) EXPECT_FALSE(PictureBytesToBitmap(c.bytes)) << c.name;
@@ -149,7 +137,7 @@ TEST(PictureFileSize, FallsBackToTheBitmapFileLoader) {
       {"ImageMagick RLE8", Picture("load_rle8.bmp"), 37, 23},
       {"16 bits", folder.Write("16.bmp", SixteenBitBitmap(7, 2)), 7, 2},
       // The query gives the file's size; keeping it within a control is the canvas's.
-      {"40000 x 300 RLE8", folder.Write("wide.bmp", Rle8Bitmap(40000, 300)), 40000, 300},
+      {"40000 x 300 RLE8", folder.Write("wide.bmp", fixtures::Rle8Bitmap(40000, 300)), 40000, 300},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(PictureFileWidth(c.path), c.width) << c.name;
@@ -161,7 +149,7 @@ TEST(PictureFileSize, IsZeroForFilesWithoutAPicture) {
   TempFolder folder;
   const Bytes jpeg = fixtures::TestPicture("colour.jpg");
   const Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
-  const Bytes rle = Rle8Bitmap(3, 3);
+  const Bytes rle = fixtures::Rle8Bitmap(3, 3);
   const std::string paths[] = {
       "",
       folder.Path("missing.jpg"),
@@ -183,7 +171,7 @@ TEST(PictureFileSize, ReadsTheFileAnewForEachQuery) {
   const std::string path = folder.Write("picture", TwentyFourBitBitmap(5, 3));
   EXPECT_EQ(PictureFileWidth(path), 5);
   EXPECT_EQ(PictureFileHeight(path), 3);
-  folder.Write("picture", Rle8Bitmap(9, 4));
+  folder.Write("picture", fixtures::Rle8Bitmap(9, 4));
   EXPECT_EQ(PictureFileWidth(path), 9);
   EXPECT_EQ(PictureFileHeight(path), 4);
   folder.Write("picture", std::string("no longer a picture"));

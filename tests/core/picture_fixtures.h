@@ -3,9 +3,12 @@
 // files with every field spelled out, and the file fixtures under tests/data.
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "platform/types.h"
 
 namespace kolvane::fixtures {
 
@@ -88,6 +91,35 @@ inline Bytes Bmp(const BmpFields& fields) {
   if (offset > out.size()) out.resize(offset, 0);
   Append(out, pixels);
   return out;
+}
+
+// A 24-bit bitmap file of width x height whose pixel (x, y) is colour(x, y).
+inline Bytes Bmp24(int width, int height, const std::function<Colour(int, int)>& colour) {
+  BmpFields fields;
+  fields.width = width;
+  fields.height = height;  // positive: bottom row first
+  for (int y = height - 1; y >= 0; --y) {
+    Bytes row;
+    for (int x = 0; x < width; ++x) {
+      const Colour c = colour(x, y);
+      row.insert(row.end(), {BlueOf(c), GreenOf(c), RedOf(c)});
+    }
+    fields.rows.push_back(row);
+  }
+  return Bmp(fields);
+}
+
+// A run-length bitmap of width x height whose pixels are a lone end-of-bitmap code.
+inline Bytes Rle8Bitmap(std::int32_t width, std::int32_t height) {
+  BmpFields fields;
+  fields.width = width;
+  fields.height = height;
+  fields.bits = 8;
+  fields.compression = 1;  // BI_RLE8
+  fields.colours_used = 1;
+  fields.table = Table({0});
+  fields.rows = {{0x00, 0x01}};
+  return Bmp(fields);
 }
 
 // One image of an icon file: header (height doubled), table, XOR rows, AND rows; rows
