@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/window_definitions.h"
+#include "layout/window_definitions.h"
 #include "canvas/canvas.h"
 
 namespace kolvane {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "convert/conversion_run.h"
-#include "convert/program_canvases.h"
+#include "layout/program_canvases.h"
 
 namespace kolvane {
 namespace {

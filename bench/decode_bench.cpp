@@ -12,8 +12,8 @@
 
 #include <jpeglib.h>
 
-#include "canvas/decode/picture_decoder.h"
-#include "platform/raster.h"
+#include "picture/picture_decoder.h"
+#include "raster/stretch.h"
 #include "resources/resources.h"
 
 namespace {

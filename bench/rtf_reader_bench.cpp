@@ -11,8 +11,8 @@
 #include <random>
 #include <string>
 
-#include "platform/rich_text.h"
-#include "platform/rtf_reader.h"
+#include "richtext/rich_text.h"
+#include "richtext/rtf_reader.h"
 
 namespace kolvane {
 namespace {

@@ -4,7 +4,7 @@
 #include <span>
 
 #include "picture/bitmap_file_loader.h"
-#include "platform/system_values.h"
+#include "base/system_values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto found = kolvane::ReadBitmapFileSize(std::span(data, size));

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "canvas/decode/bmp_decoder.h"
+#include "picture/bmp_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto picture = kolvane::DecodeBmp(std::span(data, size), 1LL << 22);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "canvas/decode/gif_decoder.h"
+#include "picture/gif_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   auto picture = kolvane::DecodeGif(std::span(data, size));

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "canvas/decode/icon_decoder.h"
+#include "picture/icon_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kolvane;

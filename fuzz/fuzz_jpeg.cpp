@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "canvas/decode/jpeg_decoder.h"
+#include "picture/jpeg_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // A bound that keeps headers claiming huge pictures cheap to run.

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "canvas/decode/pcx_decoder.h"
+#include "picture/pcx_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   auto picture = kolvane::DecodePcx(std::span(data, size));

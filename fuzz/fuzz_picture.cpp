@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "canvas/decode/picture_decoder.h"
+#include "picture/picture_decoder.h"
 
 namespace {
 // Large enough for every seed, small enough that a header claiming a huge picture

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/rich_text.h"
-#include "platform/rtf_reader.h"
+#include "richtext/rich_text.h"
+#include "richtext/rtf_reader.h"
 
 namespace {
 

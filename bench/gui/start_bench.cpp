@@ -19,8 +19,8 @@
 #include "app/program.h"
 #include "app/rich_edit_box.h"
 #include "canvas/canvas.h"
-#include "picture/load_picture.h"
-#include "platform/memory_hints.h"
+#include "convert/load_picture.h"
+#include "base/memory.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/window_definitions.h"
+#include "layout/window_definitions.h"
 
 namespace kolvane {
 

@@ -10,7 +10,7 @@
 
 #include "app/gui_fonts.h"
 #include "app/qt_text.h"
-#include "platform/system_values.h"
+#include "base/system_values.h"
 
 namespace kolvane {
 

@@ -3,7 +3,7 @@
 // progress bar's clamping, the label's drawing, the hyperlink and the picture box.
 #include <QWidget>
 
-#include "platform/types.h"
+#include "base/types.h"
 
 class QMovie;
 

@@ -10,10 +10,9 @@
 #include "app/qt_text.h"
 #include "app/rich_edit_box.h"
 #include "app/shell.h"
-#include "convert/clear_canvas.h"
 #include "convert/conversion_run.h"
 #include "convert/document_state.h"
-#include "picture/load_picture.h"
+#include "convert/load_picture.h"
 
 namespace kolvane {
 namespace {
@@ -66,7 +65,7 @@ void ConvertPicture(Shell& shell) {
 
 void ClearCanvas(Shell& shell) {
   auto& target = shell.RequireControlAs<CanvasView>("main", "画板1");
-  ClearCanvas(target.Model());
+  target.Model().ClearSurface();
   target.RepaintChanged();
 }
 

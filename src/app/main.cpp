@@ -1,5 +1,5 @@
 #include "app/program.h"
-#include "platform/memory_hints.h"
+#include "base/memory.h"
 
 int main(int argc, char** argv) {
   kolvane::RestartWithMemoryTuning(argv);

@@ -2,8 +2,8 @@
 // Texts of the system (code page 936 bytes) to and from Qt strings.
 #include <QString>
 
-#include "platform/codepage.h"
-#include "platform/types.h"
+#include "text/codepage.h"
+#include "base/types.h"
 
 namespace kolvane {
 

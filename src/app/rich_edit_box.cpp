@@ -8,8 +8,8 @@
 
 #include "app/controls.h"
 #include "app/gui_fonts.h"
-#include "platform/rtf_reader.h"
-#include "platform/system_values.h"
+#include "richtext/rtf_reader.h"
+#include "base/system_values.h"
 
 namespace kolvane {
 namespace {

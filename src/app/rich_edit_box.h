@@ -4,8 +4,8 @@
 // HTML and plain text, so a word processor keeps its colours.
 #include <QTextEdit>
 
-#include "platform/rich_text.h"
-#include "platform/types.h"
+#include "richtext/rich_text.h"
+#include "base/types.h"
 
 namespace kolvane {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/window_definitions.h"
+#include "layout/window_definitions.h"
 
 namespace kolvane {
 

@@ -12,7 +12,7 @@
 #include "app/rich_edit_box.h"
 #include "app/shell.h"
 #include "app/tab_control.h"
-#include "app/window_definitions.h"
+#include "layout/window_definitions.h"
 #include "resources/resources.h"
 
 namespace kolvane {

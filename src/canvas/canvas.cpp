@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/system_values.h"
-#include "platform/text_engine.h"
+#include "base/system_values.h"
+#include "text/text_engine.h"
 
 namespace kolvane {
 namespace {
@@ -97,8 +97,7 @@ void Canvas::SetParentClientSize(int width, int height) {
 }
 
 void Canvas::RebuildPersistentBitmap(bool keep) {
-  // The bitmap is the canvas's surface, and the window shows it, so it is kept
-  // whatever AutoRedraw says.
+  // The bitmap is the canvas's surface, and the window shows it.
   const int width = std::max(ClientWidth(), 1);
   const int height = std::max(ClientHeight(), 1);
   const Colour fill = ResolveColour(settings_.background_colour) & kColourBits;

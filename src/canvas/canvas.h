@@ -10,9 +10,9 @@
 #include <string_view>
 
 #include "canvas/canvas_settings.h"
-#include "canvas/decode/picture_decoder.h"
-#include "platform/bitmap.h"
-#include "platform/types.h"
+#include "picture/picture_decoder.h"
+#include "raster/bitmap.h"
+#include "base/types.h"
 
 namespace kolvane {
 
@@ -42,12 +42,7 @@ class Canvas {
   BorderStyle GetBorderStyle() const { return settings_.border_style; }
   Colour BackgroundColour() const { return settings_.background_colour; }
   std::span<const std::uint8_t> BackgroundPicture() const { return picture_bytes_; }
-  PicturePlacement GetPicturePlacement() const { return settings_.picture_placement; }
-  bool AutoRedraw() const { return settings_.auto_redraw; }
   Colour TextColour() const { return settings_.text_colour; }
-  Colour TextBackgroundColour() const { return settings_.text_background_colour; }
-  // Every setting as created or last set; the picture bytes are BackgroundPicture().
-  const CanvasSettings& Settings() const { return settings_; }
 
   // Copies the bytes as the background picture (empty = none), drops the decoded
   // picture and rebuilds the bitmap without keeping the drawing. Bytes that cannot

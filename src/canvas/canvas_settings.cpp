@@ -1,6 +1,6 @@
 #include "canvas/canvas_settings.h"
 
-#include "platform/system_values.h"
+#include "base/system_values.h"
 
 namespace kolvane {
 

@@ -16,11 +16,11 @@
 #include "canvas/canvas.h"
 #include "convert/conversion_run.h"
 #include "convert/document_state.h"
-#include "convert/program_canvases.h"
-#include "picture/load_picture.h"
-#include "platform/codepage.h"
-#include "platform/memory_hints.h"
-#include "platform/png_writer.h"
+#include "layout/program_canvases.h"
+#include "convert/load_picture.h"
+#include "text/codepage.h"
+#include "base/memory.h"
+#include "raster/png_writer.h"
 
 namespace kolvane {
 namespace {

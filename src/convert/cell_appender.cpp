@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "convert/text_forms.h"
-#include "platform/memory_hints.h"
+#include "base/memory.h"
 
 namespace kolvane {
 namespace {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "convert/document_state.h"
-#include "platform/types.h"
+#include "base/types.h"
 
 namespace kolvane {
 

@@ -7,7 +7,7 @@
 
 #include "canvas/canvas.h"
 #include "convert/document_state.h"
-#include "platform/types.h"
+#include "base/types.h"
 
 namespace kolvane {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/types.h"
+#include "base/types.h"
 
 namespace kolvane {
 

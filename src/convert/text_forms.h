@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/types.h"
+#include "base/types.h"
 
 namespace kolvane {
 

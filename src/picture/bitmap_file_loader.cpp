@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "picture/read_whole_file.h"
-#include "platform/byte_reader.h"
-#include "platform/system_values.h"
+#include "base/byte_reader.h"
+#include "base/system_values.h"
 
 namespace kolvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "canvas/decode/picture_decoder.h"
+#include "picture/picture_decoder.h"
 #include "picture/bitmap_file_loader.h"
 #include "picture/read_whole_file.h"
 

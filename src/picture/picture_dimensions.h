@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "platform/bitmap.h"
+#include "raster/bitmap.h"
 
 namespace kolvane {
 

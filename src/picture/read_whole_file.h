@@ -2,7 +2,7 @@
 // Whole-file reading for picture input.
 #include <string>
 
-#include "platform/types.h"
+#include "base/types.h"
 
 namespace kolvane {
 

@@ -15,8 +15,8 @@
 #include "app/program.h"
 #include "app/rich_edit_box.h"
 #include "canvas/canvas.h"
-#include "platform/codepage.h"
-#include "platform/system_values.h"
+#include "text/codepage.h"
+#include "base/system_values.h"
 
 namespace kolvane {
 namespace {

@@ -12,7 +12,7 @@
 #include <QTextDocument>
 #include <memory>
 
-#include "platform/rtf_reader.h"
+#include "richtext/rtf_reader.h"
 
 namespace kolvane {
 namespace {

@@ -20,8 +20,8 @@
 #include "app/program.h"
 #include "app/rich_edit_box.h"
 #include "app/tab_control.h"
-#include "app/window_definitions.h"
-#include "platform/codepage.h"
+#include "layout/window_definitions.h"
+#include "text/codepage.h"
 
 namespace kolvane {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "canvas/decode/picture_decoder.h"
+#include "picture/picture_decoder.h"
 #include "picture_fixtures.h"
 
 namespace kolvane {

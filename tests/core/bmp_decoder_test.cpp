@@ -1,4 +1,4 @@
-#include "canvas/decode/bmp_decoder.h"
+#include "picture/bmp_decoder.h"
 
 #include <climits>
 #include <string>

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/window_definitions.h"
-#include "platform/codepage.h"
-#include "platform/system_values.h"
-#include "platform/text_engine.h"
+#include "layout/window_definitions.h"
+#include "text/codepage.h"
+#include "base/system_values.h"
+#include "text/text_engine.h"
 #include "resources/resources.h"
 #include "picture_fixtures.h"
 

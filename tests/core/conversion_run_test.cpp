@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/window_definitions.h"
-#include "convert/clear_canvas.h"
-#include "convert/program_canvases.h"
+#include "layout/window_definitions.h"
+#include "layout/program_canvases.h"
 #include "picture_fixtures.h"
 
 namespace kolvane {
@@ -263,7 +262,7 @@ TEST(RunConversion, RepeatedRunsDrawOverTheCanvasAndClearWipesOnlyIt) {
   const int counter = state.cell_counter;
   const Text body = state.body_text;
   const Text table = state.color_table_text;
-  ClearCanvas(*text_art);
+  text_art->ClearSurface();
   ExpectBitmap(text_art->PersistentBitmap(), [](int, int) { return kBlack; });
   EXPECT_EQ(state.document_text, first_document);
   EXPECT_EQ(state.cell_counter, counter);
@@ -280,8 +279,8 @@ TEST(RunConversion, ClearGivesTheDefinedWhiteCanvas) {
   auto text_art = MakeTextArtCanvas();
   text_art->SetTextColour(kBlack);
   text_art->WriteTextAt(0, 0, kGuang);
-  ClearCanvas(*text_art);
-  ClearCanvas(*text_art);
+  text_art->ClearSurface();
+  text_art->ClearSurface();
   ExpectBitmap(text_art->PersistentBitmap(), [](int, int) { return kWhite; });
 }
 

@@ -1,4 +1,4 @@
-#include "canvas/decode/gif_decoder.h"
+#include "picture/gif_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/types.h"
+#include "base/types.h"
 #include "picture_fixtures.h"
 
 namespace kolvane {

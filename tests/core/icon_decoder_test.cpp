@@ -1,4 +1,4 @@
-#include "canvas/decode/icon_decoder.h"
+#include "picture/icon_decoder.h"
 
 #include <string>
 

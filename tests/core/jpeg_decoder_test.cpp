@@ -1,4 +1,4 @@
-#include "canvas/decode/jpeg_decoder.h"
+#include "picture/jpeg_decoder.h"
 
 #include <cstdlib>
 #include <string>

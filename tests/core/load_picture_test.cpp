@@ -1,4 +1,4 @@
-#include "picture/load_picture.h"
+#include "convert/load_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/window_definitions.h"
-#include "canvas/decode/picture_decoder.h"
+#include "layout/window_definitions.h"
+#include "picture/picture_decoder.h"
 #include "picture_fixtures.h"
-#include "platform/system_values.h"
+#include "base/system_values.h"
 #include "temp_folder.h"
 
 namespace kolvane {

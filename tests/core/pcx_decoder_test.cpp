@@ -1,4 +1,4 @@
-#include "canvas/decode/pcx_decoder.h"
+#include "picture/pcx_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/types.h"
+#include "base/types.h"
 #include "picture_fixtures.h"
 
 namespace kolvane {

@@ -1,4 +1,4 @@
-#include "canvas/decode/picture_decoder.h"
+#include "picture/picture_decoder.h"
 
 #include <climits>
 #include <string>

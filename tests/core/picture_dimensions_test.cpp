@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "canvas/decode/picture_decoder.h"
+#include "picture/picture_decoder.h"
 #include "picture_fixtures.h"
 #include "temp_folder.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/types.h"
+#include "base/types.h"
 
 namespace kolvane::fixtures {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/byte_reader.h"
+#include "base/byte_reader.h"
 
 // The embedded pictures are checked byte by byte, without the program's own
 // decoders: these tests pin down the file layouts the decoders and the shell

@@ -1,10 +1,10 @@
-#include "platform/rich_text.h"
+#include "richtext/rich_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/rtf_reader.h"
+#include "richtext/rtf_reader.h"
 
 namespace kolvane {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/text_engine.h"
+#include "text/text_engine.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/codepage.h"
+#include "text/codepage.h"
 
 namespace kolvane {
 namespace {

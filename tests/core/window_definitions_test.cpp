@@ -1,4 +1,4 @@
-#include "app/window_definitions.h"
+#include "layout/window_definitions.h"
 
 #include <gtest/gtest.h>
 

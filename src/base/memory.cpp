@@ -1,0 +1,36 @@
+#include "base/memory.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace kolvane {
+
+void AdviseHugePages(const void* data, std::size_t size) {
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  if (size < kHugePage) return;
+  const auto begin = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+  const std::uintptr_t last = (begin + size) & ~(kHugePage - 1);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+}  // namespace kolvane
+
+namespace kolvane {
+
+void RestartWithMemoryTuning(char** argv) {
+  if (std::getenv("GLIBC_TUNABLES") != nullptr) return;
+  // Huge pages for large blocks; blocks up to 256 MiB from the heap, which is trimmed
+  // only past 512 MiB free, so buffers freed while a picture loads are reused.
+  setenv("GLIBC_TUNABLES",
+         "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=268435456:"
+         "glibc.malloc.trim_threshold=536870912",
+         1);
+  execv("/proc/self/exe", argv);
+  unsetenv("GLIBC_TUNABLES");  // the restart failed: carry on as we are
+}
+
+}  // namespace kolvane

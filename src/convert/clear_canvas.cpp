@@ -1,7 +1,0 @@
-#include "convert/clear_canvas.h"
-
-namespace kolvane {
-
-void ClearCanvas(Canvas& target) { target.ClearSurface(); }
-
-}  // namespace kolvane

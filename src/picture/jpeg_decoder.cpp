@@ -1,0 +1,208 @@
+#include "picture/jpeg_decoder.h"
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
+#include <utility>
+#include <vector>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "base/byte_reader.h"
+#include "base/memory.h"
+
+namespace kolvane {
+namespace {
+
+// The source hands the library the data in pieces of this size.
+constexpr std::size_t kPieceSize = 4096;
+// libjpeg keeps whole-image coefficient buffers for progressive and multi-scan
+// pictures; beyond this it reports an error instead of allocating more.
+constexpr long kLibraryMemoryLimit = 1L << 30;
+// Real progressive pictures have about ten scans. Each scan walks the whole image, so
+// a small file of many tiny scans could otherwise keep the decoder busy for minutes.
+constexpr int kMaxScans = 1000;
+// Handed to the library once the data has run out, so a picture cut short ends there.
+constexpr JOCTET kFakeEndOfImage[2] = {0xFF, JPEG_EOI};
+
+// Everything the library calls back into, kept in plain structs: the error exit
+// longjmps across the library's frames and ours, so none of them may own anything.
+struct ErrorManager {
+  jpeg_error_mgr pub;  // first, so the library's pointer converts back
+  std::jmp_buf jump;
+};
+
+struct MemorySource {
+  jpeg_source_mgr pub;  // first, so the library's pointer converts back
+  ByteReader* reader;
+  bool delivered_any;
+};
+
+struct JpegJob {
+  jpeg_decompress_struct cinfo;
+  ErrorManager error;
+  MemorySource source;
+  jpeg_progress_mgr progress;
+  std::uint8_t* pixels;  // width * height * 3 bytes, kind-1 layout
+  std::uint8_t* row;     // one output row, for rows that are not copied in place
+};
+
+[[noreturn]] void ErrorExit(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+void IgnoreMessage(j_common_ptr) {}
+
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+boolean FillInputBuffer(j_decompress_ptr cinfo) {
+  auto* source = reinterpret_cast<MemorySource*>(cinfo->src);
+  const std::span<const std::uint8_t> piece = source->reader->ReadUpTo(kPieceSize);
+  if (!piece.empty()) {
+    source->delivered_any = true;
+    source->pub.next_input_byte = piece.data();
+    source->pub.bytes_in_buffer = piece.size();
+    return TRUE;
+  }
+  if (!source->delivered_any) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+  WARNMS(cinfo, JWRN_JPEG_EOF);
+  source->pub.next_input_byte = kFakeEndOfImage;
+  source->pub.bytes_in_buffer = sizeof kFakeEndOfImage;
+  return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count) {
+  if (count <= 0) return;
+  auto* source = reinterpret_cast<MemorySource*>(cinfo->src);
+  const auto wanted = static_cast<std::size_t>(count);
+  if (wanted <= source->pub.bytes_in_buffer) {
+    source->pub.next_input_byte += wanted;
+    source->pub.bytes_in_buffer -= wanted;
+    return;
+  }
+  // Past the current piece: move the reader on (no further than its end) and let the
+  // next fill hand over what follows, or the end-of-image marker.
+  const std::size_t rest = wanted - source->pub.bytes_in_buffer;
+  source->reader->Skip(rest < source->reader->Remaining() ? rest : source->reader->Remaining());
+  source->pub.bytes_in_buffer = 0;
+}
+
+void LimitScans(j_common_ptr common) {
+  if (reinterpret_cast<j_decompress_ptr>(common)->input_scan_number > kMaxScans) {
+    common->err->msg_code = JERR_NOTIMPL;
+    common->err->error_exit(common);
+  }
+}
+
+// Runs one step of library calls. The library's error exit jumps back here, so no
+// object with a destructor may live between this frame and the library.
+bool CallProtected(JpegJob& job, void (*step)(JpegJob&)) {
+  if (setjmp(job.error.jump) != 0) return false;
+  step(job);
+  return true;
+}
+
+void CreateAndReadHeader(JpegJob& job) {
+  jpeg_create_decompress(&job.cinfo);
+  job.cinfo.mem->max_memory_to_use = kLibraryMemoryLimit;
+  job.source.pub.init_source = InitSource;
+  job.source.pub.fill_input_buffer = FillInputBuffer;
+  job.source.pub.skip_input_data = SkipInputData;
+  job.source.pub.resync_to_restart = jpeg_resync_to_restart;
+  job.source.pub.term_source = TermSource;
+  job.cinfo.src = &job.source.pub;
+  job.progress.progress_monitor = LimitScans;
+  job.cinfo.progress = &job.progress;
+  jpeg_read_header(&job.cinfo, TRUE);
+  jpeg_calc_output_dimensions(&job.cinfo);
+}
+
+// Four-component output is CMYK (YCCK pictures arrive converted to it). Adobe's
+// programs store it inverted, and the Adobe marker says so; either way the colour is
+// each of C, M, Y times K, counted as amounts of light.
+void CmykRowToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, JDIMENSION width, bool inverted) {
+  const unsigned flip = inverted ? 0 : 255;
+  for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+    const unsigned k = cmyk[3] ^ flip;
+    bgr[0] = static_cast<std::uint8_t>(((cmyk[2] ^ flip) * k + 127) / 255);
+    bgr[1] = static_cast<std::uint8_t>(((cmyk[1] ^ flip) * k + 127) / 255);
+    bgr[2] = static_cast<std::uint8_t>(((cmyk[0] ^ flip) * k + 127) / 255);
+  }
+}
+
+// The picture's rows come bottom row first, pixels as blue, green, red. Three-component
+// rows are read straight into place and swapped there.
+void ReadRows(JpegJob& job) {
+  jpeg_decompress_struct& cinfo = job.cinfo;
+  jpeg_start_decompress(&cinfo);
+  const JDIMENSION width = cinfo.output_width;
+  const std::size_t stride = std::size_t{width} * 3;
+  const int components = cinfo.output_components;
+  const bool inverted = cinfo.saw_Adobe_marker != 0;
+  while (cinfo.output_scanline < cinfo.output_height) {
+    std::uint8_t* out =
+        job.pixels + (cinfo.output_height - 1 - cinfo.output_scanline) * stride;
+    JSAMPROW row = components == 3 ? out : job.row;
+    if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) ERREXIT(&cinfo, JERR_INPUT_EOF);
+    if (components == 3) {
+      for (std::size_t i = 0; i < stride; i += 3) std::swap(out[i], out[i + 2]);
+    } else if (components == 1) {
+      for (JDIMENSION x = 0; x < width; ++x) {
+        out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = job.row[x];
+      }
+    } else if (components == 4) {
+      CmykRowToBgr(job.row, out, width, inverted);
+    }
+    // Any other component count leaves the row black.
+  }
+  jpeg_finish_decompress(&cinfo);
+}
+
+// A photo's output buffer runs to tens of megabytes: huge pages before first touch.
+void AllocateOutput(std::vector<std::uint8_t>& pixels, std::size_t size) {
+  pixels.reserve(size);
+  AdviseHugePages(pixels.data(), size);
+  pixels.resize(size);
+}
+
+std::optional<DecodedPicture> DecodeRows(JpegJob& job, long long max_pixels) {
+  const std::uint64_t width = job.cinfo.output_width;
+  const std::uint64_t height = job.cinfo.output_height;
+  if (width == 0 || height == 0 || width * height > static_cast<std::uint64_t>(max_pixels)) {
+    return std::nullopt;
+  }
+  DecodedPicture picture;
+  picture.kind = PictureFormat::kJpeg;
+  picture.width = static_cast<int>(width);
+  picture.height = static_cast<int>(height);
+  AllocateOutput(picture.pixel_data, width * height * 3);
+  std::vector<std::uint8_t> row;
+  if (job.cinfo.output_components != 3) {
+    row.resize(width * static_cast<std::uint64_t>(job.cinfo.output_components));
+  }
+  job.pixels = picture.pixel_data.data();
+  job.row = row.data();
+  if (!CallProtected(job, ReadRows)) return std::nullopt;
+  return picture;
+}
+
+}  // namespace
+
+std::optional<DecodedPicture> DecodeJpeg(std::span<const std::uint8_t> bytes,
+                                         long long max_pixels) {
+  ByteReader reader(bytes);
+  JpegJob job{};
+  job.cinfo.err = jpeg_std_error(&job.error.pub);
+  job.error.pub.error_exit = ErrorExit;
+  job.error.pub.output_message = IgnoreMessage;
+  job.source.reader = &reader;
+  std::optional<DecodedPicture> picture;
+  if (CallProtected(job, CreateAndReadHeader)) picture = DecodeRows(job, max_pixels);
+  jpeg_destroy_decompress(&job.cinfo);
+  return picture;
+}
+
+}  // namespace kolvane

@@ -1,0 +1,82 @@
+#pragma once
+// The document model of the rich edit box, and the RTF, HTML and plain-text forms that
+// a copy puts on the clipboard.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/types.h"
+
+namespace kolvane {
+
+// How a run of characters looks.
+struct CharFormat {
+  std::optional<Colour> colour;  // empty: the automatic (default) text colour
+  std::int32_t font = -1;        // index into RichText::fonts; -1: the box's default face
+  std::int16_t font_size = 24;   // in half-points, 1..3276
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+
+  bool operator==(const CharFormat&) const = default;
+};
+
+// A stretch of a paragraph's text in one format.
+struct TextRun {
+  std::uint32_t length = 0;  // in UTF-16 code units
+  CharFormat format;
+
+  bool operator==(const TextRun&) const = default;
+};
+
+// One paragraph: its text and the runs that cover it in order, their lengths summing to
+// text.size(). Runs are never empty; adjacent runs differ in format. Line breaks inside a
+// paragraph are U+2028.
+struct Paragraph {
+  std::u16string text;
+  std::vector<TextRun> runs;
+
+  bool operator==(const Paragraph&) const = default;
+};
+
+// A document: paragraphs (separated by paragraph marks; the last one may be empty) and
+// the distinct face names (UTF-8) that the runs refer to, in order of first use.
+struct RichText {
+  std::vector<Paragraph> paragraphs;
+  std::vector<std::string> fonts;
+
+  bool operator==(const RichText&) const = default;
+};
+
+// The face that the box shows runs of font -1 in, and that WriteRtf declares as \f0.
+inline constexpr std::string_view kDefaultFaceName = "\xE5\xAE\x8B\xE4\xBD\x93";  // 宋体
+
+// Starts a new, empty paragraph at the end of the document.
+void StartParagraph(RichText& document);
+
+// Appends text in the given format to the last paragraph (starting one if there is none),
+// merged into the last run when the formats are equal.
+void AppendText(RichText& document, std::u16string_view text, const CharFormat& format);
+
+// The index of a face name in document.fonts, added at the end if it is not there yet.
+std::int32_t FontIndex(RichText& document, std::string_view name);
+
+// The document as RTF in the form of the program's own documents: code page 936, the
+// 宋体 font entry as \f0, a compact colour table, \cf switches, upper-case \'hh escapes
+// of code-page-936 bytes, \uN for characters the code page cannot hold, \par between
+// paragraphs. A document without paragraphs is written as one empty paragraph.
+std::string WriteRtf(const RichText& document);
+
+// The document as a UTF-8 HTML page: one <p> per paragraph, spans with colour, face and
+// size in points, text HTML-escaped.
+std::string WriteHtml(const RichText& document);
+
+// The document's characters with paragraphs (and line breaks) joined by "\n".
+std::u16string PlainText(const RichText& document);
+
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string Utf8FromUtf16(std::u16string_view text);
+
+}  // namespace kolvane
