@@ -6,10 +6,9 @@
 #include "picture/bmp_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const auto picture = kolvane::DecodeBmp(std::span(data, size), 1LL << 22);
-  if (picture && picture->pixel_data.size() !=
-                     static_cast<std::size_t>(picture->width) * picture->height * 3) {
-    __builtin_trap();
-  }
+  const auto picture = kolvane::DecodeBmp(std::span(data, size), {.max_pixels = 1LL << 22});
+  if (!picture) return 0;
+  const auto& bitmap = std::get<kolvane::Bitmap>(picture->pixels);
+  if (bitmap.Width() != picture->width || bitmap.Height() != picture->height) __builtin_trap();
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 
+#include "picture/drawable.h"
 #include "picture/picture_decoder.h"
 
 namespace {
@@ -16,9 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace kolvane;
   const std::span<const std::uint8_t> bytes(data, size);
   DetectPictureFormat(bytes);
-  const auto picture = DecodePicture(bytes, kFuzzMaxPixels);
+  auto picture = DecodePicture(bytes, {.max_pixels = kFuzzMaxPixels});
   if (!picture) return 0;
-  const auto drawable = MakeDrawable(*picture);
+  const auto drawable = MakeDrawable(std::move(*picture));
   if (!drawable) return 0;
   Bitmap target = *Bitmap::Create(40, 30, 0x00808080);
   TargetState state;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/system_values.h"
+#include "picture/picture_decoder.h"
 #include "text/text_engine.h"
 
 namespace kolvane {
@@ -65,7 +66,9 @@ Colour Canvas::DrawingBackColour() const {
 void Canvas::SetBackgroundPicture(std::span<const std::uint8_t> bytes) {
   ByteBlock copy(bytes.begin(), bytes.end());  // bytes may be our own
   picture_bytes_ = std::move(copy);
-  decoded_.reset();
+  picture_decoded_ = false;
+  drawable_.reset();
+  refused_reason_.reset();
   RebuildPersistentBitmap(false);
 }
 
@@ -124,18 +127,25 @@ void Canvas::RebuildPersistentBitmap(bool keep) {
   MarkChanged({0, 0, ClientWidth(), ClientHeight()});
 }
 
-bool Canvas::EnsureDecoded() {
-  if (decoded_) return true;
-  if (picture_bytes_.empty()) return false;
-  decoded_ = DecodePicture(picture_bytes_);
-  if (!decoded_) ByteBlock().swap(picture_bytes_);  // discarded, silently
-  return decoded_.has_value();
+bool Canvas::EnsureDrawable() {
+  if (!picture_decoded_ && !picture_bytes_.empty()) {
+    picture_decoded_ = true;
+    DecodeResult decoded = DecodePicture(picture_bytes_);
+    if (decoded) {
+      // A picture that cannot be made drawable is kept but covers nothing.
+      drawable_ = MakeDrawable(std::move(*decoded));
+    } else {
+      refused_reason_ = decoded.error();
+      ByteBlock().swap(picture_bytes_);  // discarded
+    }
+  }
+  return drawable_.has_value();
 }
 
 void Canvas::PaintBackground(Bitmap& target, const Rect& rect) {
   if (rect.Empty()) return;
   const Colour fill = ResolveColour(settings_.background_colour) & kColourBits;
-  if (!EnsureDecoded()) {
+  if (!EnsureDrawable()) {
     FillRect(target, rect, fill);
     return;
   }
@@ -146,11 +156,10 @@ void Canvas::PaintBackground(Bitmap& target, const Rect& rect) {
 
 Rect Canvas::PlacePicture(Bitmap& target, const Rect& clip, bool& covers_all) {
   covers_all = false;
-  const std::optional<Drawable> drawable = MakeDrawable(*decoded_);
-  // A picture that cannot be made drawable covers nothing: the background fills all.
-  if (!drawable || drawable->width <= 0 || drawable->height <= 0) return {};
-  const int pw = drawable->width;
-  const int ph = drawable->height;
+  const Drawable& drawable = *drawable_;
+  if (drawable.width <= 0 || drawable.height <= 0) return {};
+  const int pw = drawable.width;
+  const int ph = drawable.height;
   const TargetState state{DrawingTextColour(), DrawingBackColour(), StretchMode::kHalftone};
   const Rect painted = Intersect(clip, target.Bounds());
   // The picture is placed in the client rectangle, whatever part is being painted.
@@ -161,7 +170,7 @@ Rect Canvas::PlacePicture(Bitmap& target, const Rect& clip, bool& covers_all) {
 
   switch (settings_.picture_placement) {
     case PicturePlacement::kTopLeft:
-      DrawDecodedPicture(target, *drawable, left, top, -1, -1, state, painted);
+      DrawDecodedPicture(target, drawable, left, top, -1, -1, state, painted);
       return {left, top, pw, ph};
 
     case PicturePlacement::kTiled: {
@@ -175,7 +184,7 @@ Rect Canvas::PlacePicture(Bitmap& target, const Rect& clip, bool& covers_all) {
       const long long area_right = std::min<long long>(left + area_width, painted.Right());
       for (long long y = top + first_row * ph; y < area_bottom; y += ph) {
         for (long long x = left + first_column * pw; x < area_right; x += pw) {
-          DrawDecodedPicture(target, *drawable, static_cast<int>(x), static_cast<int>(y), -1, -1,
+          DrawDecodedPicture(target, drawable, static_cast<int>(x), static_cast<int>(y), -1, -1,
                              state, painted);
         }
       }
@@ -202,7 +211,7 @@ Rect Canvas::PlacePicture(Bitmap& target, const Rect& clip, bool& covers_all) {
         left += (area_width - w) / 2;
         top += (area_height - h) / 2;
       }
-      if (w > 0 && h > 0) DrawDecodedPicture(target, *drawable, left, top, w, h, state, painted);
+      if (w > 0 && h > 0) DrawDecodedPicture(target, drawable, left, top, w, h, state, painted);
       return {left, top, w, h};
     }
   }

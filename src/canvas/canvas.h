@@ -10,7 +10,8 @@
 #include <string_view>
 
 #include "canvas/canvas_settings.h"
-#include "picture/picture_decoder.h"
+#include "picture/decoded_picture.h"
+#include "picture/drawable.h"
 #include "raster/bitmap.h"
 #include "base/types.h"
 
@@ -46,8 +47,12 @@ class Canvas {
 
   // Copies the bytes as the background picture (empty = none), drops the decoded
   // picture and rebuilds the bitmap without keeping the drawing. Bytes that cannot
-  // be decoded are discarded: BackgroundPicture() is then empty.
+  // be decoded are discarded: BackgroundPicture() is then empty, and
+  // RefusedPictureReason() tells why.
   void SetBackgroundPicture(std::span<const std::uint8_t> bytes);
+  // Why the last background picture's bytes were discarded; nothing when they were
+  // not (or none were set).
+  std::optional<PictureError> RefusedPictureReason() const { return refused_reason_; }
   // A different colour rebuilds the bitmap without keeping the drawing.
   void SetBackgroundColour(Colour colour);
   // Stored unchanged (0xFFFFFFFF included); applies to later writes.
@@ -101,13 +106,17 @@ class Canvas {
   Colour DrawingBackColour() const;
   void Resize(int width, int height);
   void MarkChanged(const Rect& rect);
-  bool EnsureDecoded();
+  // Decodes the picture bytes once and makes their drawable; false when there is no
+  // picture to place (none set, discarded, or not drawable).
+  bool EnsureDrawable();
   void PaintBackground(Bitmap& target, const Rect& rect);
   Rect PlacePicture(Bitmap& target, const Rect& clip, bool& covers_all);
 
   CanvasSettings settings_;
   ByteBlock picture_bytes_;
-  std::optional<DecodedPicture> decoded_;
+  bool picture_decoded_ = false;  // the bytes have been decoded (or discarded)
+  std::optional<Drawable> drawable_;
+  std::optional<PictureError> refused_reason_;
   CanvasPlacement placement_;
   int edge_ = 0;  // frame width on each side
   Bitmap bitmap_;

@@ -141,12 +141,9 @@ int Run(const Options& options) {
   std::unique_ptr<Canvas> source = MakePictureCanvas(!options.picture);
   int status = 0;
   if (options.picture) {
-    LoadPictureFile(*source, *options.picture);
-    if (source->BackgroundPicture().empty()) {
-      std::fprintf(stderr,
-                   "kolvane-convert: %s could not be read as a picture (JPEG, Windows bitmap, "
-                   "GIF, icon, cursor or PCX)\n",
-                   options.picture->c_str());
+    const std::string refused = LoadPictureFile(*source, *options.picture);
+    if (!refused.empty()) {
+      std::fprintf(stderr, "kolvane-convert: %s: %s\n", options.picture->c_str(), refused.c_str());
       status = 1;
     }
   }

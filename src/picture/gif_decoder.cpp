@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "base/byte_reader.h"
-#include "base/system_values.h"
 
 namespace kolvane {
 namespace {
@@ -14,6 +13,7 @@ namespace {
 constexpr std::size_t kScreenDescriptorEnd = 13;
 constexpr std::uint8_t kExtensionIntroducer = 0x21;
 constexpr std::uint8_t kImageSeparator = 0x2C;
+constexpr std::uint8_t kTrailer = 0x3B;
 constexpr std::uint8_t kGraphicControlLabel = 0xF9;
 constexpr std::uint8_t kCommentLabel = 0xFE;
 constexpr std::uint8_t kApplicationLabel = 0xFF;
@@ -32,23 +32,16 @@ constexpr int kMinLiteralBits = 1;
 constexpr int kMaxLiteralBits = 8;
 constexpr std::uint16_t kNoPrefix = 0xFFFF;
 
-constexpr std::size_t kInfoHeaderSize = 40;
-constexpr std::size_t kTableEntries = 256;
-constexpr std::size_t kTableSize = kTableEntries * 4;
+using ColourTable = std::array<Colour, 256>;
 
-using ColourTable = std::array<std::uint8_t, kTableSize>;
-
-// Reads 2^(bits+1) RGB entries into the table as blue, green, red, 0; entries the
-// file does not give stay 0 (black).
+// Reads 2^(bits+1) RGB entries into the table; entries the file does not give stay
+// black.
 bool ReadColourTable(ByteReader& reader, int size_bits, ColourTable& table) {
   const std::size_t entries = std::size_t{1} << (size_bits + 1);
   auto rgb = reader.Bytes(entries * 3);
   if (!rgb) return false;
   for (std::size_t i = 0; i < entries; ++i) {
-    table[i * 4 + 0] = (*rgb)[i * 3 + 2];
-    table[i * 4 + 1] = (*rgb)[i * 3 + 1];
-    table[i * 4 + 2] = (*rgb)[i * 3 + 0];
-    table[i * 4 + 3] = 0;
+    table[i] = MakeColour((*rgb)[i * 3], (*rgb)[i * 3 + 1], (*rgb)[i * 3 + 2]);
   }
   return true;
 }
@@ -265,32 +258,12 @@ class LzwDecoder {
   std::array<std::uint8_t, kMaxCodes> stack_{};
 };
 
-void PutU16(std::uint8_t* out, std::uint16_t value) {
-  out[0] = static_cast<std::uint8_t>(value);
-  out[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void PutU32(std::uint8_t* out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-// A top-down 8-bit BITMAPINFOHEADER with all 256 table entries in use.
-void WriteInfoHeader(std::uint8_t* out, int width, int height, std::uint32_t image_size) {
-  PutU32(out + 0, kInfoHeaderSize);
-  PutU32(out + 4, static_cast<std::uint32_t>(width));
-  PutU32(out + 8, static_cast<std::uint32_t>(-height));
-  PutU16(out + 12, 1);
-  PutU16(out + 14, 8);
-  PutU32(out + 16, 0);
-  PutU32(out + 20, image_size);
-  PutU32(out + 24, 0);
-  PutU32(out + 28, 0);
-  PutU32(out + 32, kTableEntries);
-  PutU32(out + 36, kTableEntries);
-}
-
-bool WithinPixelBound(long long width, long long height) {
-  return width > 0 && height > 0 && width * height <= kMaxPixels;
+// Sides of 0 make no picture; a side is a 16-bit word, so the product cannot overflow.
+std::optional<PictureError> CheckSize(long long width, long long height,
+                                      const DecodeOptions& options) {
+  if (width <= 0 || height <= 0) return PictureError::kMalformed;
+  if (width * height > options.max_pixels) return PictureError::kTooLarge;
+  return std::nullopt;
 }
 
 // A code is at least literal_bits + 1 bits wide and expands to at most kMaxCodes
@@ -305,10 +278,10 @@ bool DataCanHold(std::size_t bytes_left, int literal_bits, long long pixels) {
 
 }  // namespace
 
-std::optional<DecodedPicture> DecodeGif(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() <= kScreenDescriptorEnd) return std::nullopt;
+DecodeResult DecodeGif(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
+  if (bytes.size() <= kScreenDescriptorEnd) return PictureError::kTruncated;
   if (std::memcmp(bytes.data(), "GIF87a", 6) != 0 && std::memcmp(bytes.data(), "GIF89a", 6) != 0) {
-    return std::nullopt;
+    return PictureError::kMalformed;
   }
   ByteReader reader(bytes);
   reader.Seek(6);
@@ -318,65 +291,60 @@ std::optional<DecodedPicture> DecodeGif(std::span<const std::uint8_t> bytes) {
   const std::uint8_t screen_flags = *reader.U8();
   reader.Seek(kScreenDescriptorEnd);
   // The drawing side makes a bitmap of the logical screen's size.
-  if (!WithinPixelBound(screen_width, screen_height)) return std::nullopt;
+  if (auto error = CheckSize(screen_width, screen_height, options)) return *error;
 
   ColourTable global_table{};
   if (screen_flags & 0x80) {
-    if (!ReadColourTable(reader, screen_flags & 7, global_table)) return std::nullopt;
+    if (!ReadColourTable(reader, screen_flags & 7, global_table)) return PictureError::kTruncated;
     // The table must not reach the end of the data.
-    if (reader.Remaining() == 0) return std::nullopt;
+    if (reader.Remaining() == 0) return PictureError::kTruncated;
   }
 
   // Only the first image matters. A trailer or a zero byte before it means the file
   // holds no image at all.
   for (;;) {
     auto block = reader.U8();
-    if (!block) return std::nullopt;
+    if (!block) return PictureError::kTruncated;
     if (*block == kImageSeparator) break;
-    if (*block != kExtensionIntroducer) return std::nullopt;
-    if (!SkipExtension(reader)) return std::nullopt;
+    if (*block == kTrailer || *block == 0) return PictureError::kNoImage;
+    if (*block != kExtensionIntroducer) return PictureError::kMalformed;
+    if (!SkipExtension(reader)) return PictureError::kMalformed;
   }
 
   // The image's left and top are read past: the image is placed at the top-left.
-  if (!reader.Skip(4)) return std::nullopt;
+  if (!reader.Skip(4)) return PictureError::kTruncated;
   auto image_width = reader.U16();
   auto image_height = reader.U16();
   auto image_flags = reader.U8();
-  if (!image_width || !image_height || !image_flags) return std::nullopt;
+  if (!image_width || !image_height || !image_flags) return PictureError::kTruncated;
   const int width = *image_width;
   const int height = *image_height;
-  if (!WithinPixelBound(width, height)) return std::nullopt;
+  if (auto error = CheckSize(width, height, options)) return *error;
 
-  ColourTable table = global_table;
+  IndexedPixels image;
+  image.width = width;
+  image.height = height;
+  image.palette = global_table;
   if (*image_flags & 0x80) {
-    table = ColourTable{};
-    if (!ReadColourTable(reader, *image_flags & 7, table)) return std::nullopt;
+    image.palette = ColourTable{};
+    if (!ReadColourTable(reader, *image_flags & 7, image.palette)) return PictureError::kTruncated;
   }
   auto literal_bits = reader.U8();
-  if (!literal_bits || *literal_bits < kMinLiteralBits || *literal_bits > kMaxLiteralBits) {
-    return std::nullopt;
+  if (!literal_bits) return PictureError::kTruncated;
+  if (*literal_bits < kMinLiteralBits || *literal_bits > kMaxLiteralBits) {
+    return PictureError::kMalformed;
   }
   if (!DataCanHold(reader.Remaining(), *literal_bits, static_cast<long long>(width) * height)) {
-    return std::nullopt;
+    return PictureError::kTruncated;
   }
 
-  const std::size_t stride = (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
-  const std::size_t image_size = stride * static_cast<std::size_t>(height);
-  DecodedPicture picture;
-  picture.kind = PictureFormat::kGif;
-  picture.width = screen_width;
-  picture.height = screen_height;
-  picture.pixel_data.assign(kInfoHeaderSize + kTableSize + image_size, 0);
-  std::uint8_t* out = picture.pixel_data.data();
-  WriteInfoHeader(out, width, height, static_cast<std::uint32_t>(image_size));
-  std::memcpy(out + kInfoHeaderSize, table.data(), kTableSize);
-
-  PixelSink sink(out + kInfoHeaderSize + kTableSize, stride, width, height,
+  image.indices.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+  PixelSink sink(image.indices.data(), static_cast<std::size_t>(width), width, height,
                  (*image_flags & 0x40) != 0);
   CodeReader codes(reader);
   LzwDecoder lzw(*literal_bits);
-  if (!lzw.Run(codes, sink)) return std::nullopt;
-  return picture;
+  if (!lzw.Run(codes, sink)) return PictureError::kMalformed;
+  return DecodedPicture{PictureFormat::kGif, screen_width, screen_height, std::move(image)};
 }
 
 }  // namespace kolvane

@@ -1,14 +1,15 @@
 #pragma once
 // GIF87a / GIF89a: the first image, on a picture of the logical screen's size.
 #include <cstdint>
-#include <optional>
 #include <span>
 
-#include "picture/picture_decoder.h"
+#include "picture/decoded_picture.h"
 
 namespace kolvane {
 
-// A kind-5 picture, or nothing for data the decoder rejects.
-std::optional<DecodedPicture> DecodeGif(std::span<const std::uint8_t> bytes);
+// A kind-5 picture of the logical screen's size holding the first image's indexed
+// pixels and colour table (the local one, else the global one), or the reason the
+// data is refused.
+DecodeResult DecodeGif(std::span<const std::uint8_t> bytes, const DecodeOptions& options = {});
 
 }  // namespace kolvane

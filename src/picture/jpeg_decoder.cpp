@@ -11,7 +11,6 @@
 #include <jpeglib.h>
 
 #include "base/byte_reader.h"
-#include "base/memory.h"
 
 namespace kolvane {
 namespace {
@@ -45,8 +44,9 @@ struct JpegJob {
   ErrorManager error;
   MemorySource source;
   jpeg_progress_mgr progress;
-  std::uint8_t* pixels;  // width * height * 3 bytes, kind-1 layout
-  std::uint8_t* row;     // one output row, for rows that are not copied in place
+  Bitmap* bitmap;     // of the output size
+  std::uint8_t* row;  // one output row as the library delivers it
+  int scans_over_limit;
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr cinfo) {
@@ -92,8 +92,33 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 
 void LimitScans(j_common_ptr common) {
   if (reinterpret_cast<j_decompress_ptr>(common)->input_scan_number > kMaxScans) {
+    reinterpret_cast<JpegJob*>(reinterpret_cast<j_decompress_ptr>(common))->scans_over_limit = 1;
     common->err->msg_code = JERR_NOTIMPL;
     common->err->error_exit(common);
+  }
+}
+
+// Why the library stopped: the reason its last error code stands for.
+PictureError ErrorOf(const JpegJob& job) {
+  if (job.scans_over_limit) return PictureError::kUnsupported;
+  switch (job.error.pub.msg_code) {
+    case JERR_INPUT_EMPTY:
+    case JERR_INPUT_EOF:
+      return PictureError::kTruncated;
+    case JERR_NOT_COMPILED:
+    case JERR_NOTIMPL:
+    case JERR_ARITH_NOTIMPL:
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_BAD_PRECISION:
+      return PictureError::kUnsupported;
+    case JERR_NO_IMAGE:
+      return PictureError::kNoImage;
+    case JERR_OUT_OF_MEMORY:
+    case JERR_BAD_VIRTUAL_ACCESS:
+    case JERR_IMAGE_TOO_BIG:
+      return PictureError::kTooLarge;
+    default:
+      return PictureError::kMalformed;
   }
 }
 
@@ -123,86 +148,70 @@ void CreateAndReadHeader(JpegJob& job) {
 // Four-component output is CMYK (YCCK pictures arrive converted to it). Adobe's
 // programs store it inverted, and the Adobe marker says so; either way the colour is
 // each of C, M, Y times K, counted as amounts of light.
-void CmykRowToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, JDIMENSION width, bool inverted) {
+void CmykRow(const std::uint8_t* cmyk, Colour* out, JDIMENSION width, bool inverted) {
   const unsigned flip = inverted ? 0 : 255;
-  for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+  for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {
     const unsigned k = cmyk[3] ^ flip;
-    bgr[0] = static_cast<std::uint8_t>(((cmyk[2] ^ flip) * k + 127) / 255);
-    bgr[1] = static_cast<std::uint8_t>(((cmyk[1] ^ flip) * k + 127) / 255);
-    bgr[2] = static_cast<std::uint8_t>(((cmyk[0] ^ flip) * k + 127) / 255);
+    out[x] = MakeColour(static_cast<std::uint8_t>(((cmyk[0] ^ flip) * k + 127) / 255),
+                        static_cast<std::uint8_t>(((cmyk[1] ^ flip) * k + 127) / 255),
+                        static_cast<std::uint8_t>(((cmyk[2] ^ flip) * k + 127) / 255));
   }
 }
 
-// The picture's rows come bottom row first, pixels as blue, green, red. Three-component
-// rows are read straight into place and swapped there.
+// Reads every row into the bitmap, top row first.
 void ReadRows(JpegJob& job) {
   jpeg_decompress_struct& cinfo = job.cinfo;
   jpeg_start_decompress(&cinfo);
   const JDIMENSION width = cinfo.output_width;
-  const std::size_t stride = std::size_t{width} * 3;
   const int components = cinfo.output_components;
   const bool inverted = cinfo.saw_Adobe_marker != 0;
   while (cinfo.output_scanline < cinfo.output_height) {
-    std::uint8_t* out =
-        job.pixels + (cinfo.output_height - 1 - cinfo.output_scanline) * stride;
-    JSAMPROW row = components == 3 ? out : job.row;
+    Colour* out = job.bitmap->Row(static_cast<int>(cinfo.output_scanline));
+    JSAMPROW row = job.row;
     if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) ERREXIT(&cinfo, JERR_INPUT_EOF);
+    const std::uint8_t* in = job.row;
     if (components == 3) {
-      for (std::size_t i = 0; i < stride; i += 3) std::swap(out[i], out[i + 2]);
+      for (JDIMENSION x = 0; x < width; ++x, in += 3) out[x] = MakeColour(in[0], in[1], in[2]);
     } else if (components == 1) {
-      for (JDIMENSION x = 0; x < width; ++x) {
-        out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = job.row[x];
-      }
+      for (JDIMENSION x = 0; x < width; ++x) out[x] = MakeColour(in[x], in[x], in[x]);
     } else if (components == 4) {
-      CmykRowToBgr(job.row, out, width, inverted);
+      CmykRow(in, out, width, inverted);
     }
     // Any other component count leaves the row black.
   }
   jpeg_finish_decompress(&cinfo);
 }
 
-// A photo's output buffer runs to tens of megabytes: huge pages before first touch.
-void AllocateOutput(std::vector<std::uint8_t>& pixels, std::size_t size) {
-  pixels.reserve(size);
-  AdviseHugePages(pixels.data(), size);
-  pixels.resize(size);
-}
-
-std::optional<DecodedPicture> DecodeRows(JpegJob& job, long long max_pixels) {
+DecodeResult DecodeRows(JpegJob& job, const DecodeOptions& options) {
   const std::uint64_t width = job.cinfo.output_width;
   const std::uint64_t height = job.cinfo.output_height;
-  if (width == 0 || height == 0 || width * height > static_cast<std::uint64_t>(max_pixels)) {
-    return std::nullopt;
+  if (width == 0 || height == 0) return PictureError::kMalformed;
+  if (width * height > static_cast<std::uint64_t>(options.max_pixels)) {
+    return PictureError::kTooLarge;
   }
-  DecodedPicture picture;
-  picture.kind = PictureFormat::kJpeg;
-  picture.width = static_cast<int>(width);
-  picture.height = static_cast<int>(height);
-  AllocateOutput(picture.pixel_data, width * height * 3);
-  std::vector<std::uint8_t> row;
-  if (job.cinfo.output_components != 3) {
-    row.resize(width * static_cast<std::uint64_t>(job.cinfo.output_components));
-  }
-  job.pixels = picture.pixel_data.data();
+  auto bitmap = Bitmap::Create(static_cast<int>(width), static_cast<int>(height));
+  if (!bitmap) return PictureError::kTooLarge;
+  std::vector<std::uint8_t> row(width * static_cast<std::uint64_t>(job.cinfo.output_components));
+  job.bitmap = &*bitmap;
   job.row = row.data();
-  if (!CallProtected(job, ReadRows)) return std::nullopt;
-  return picture;
+  if (!CallProtected(job, ReadRows)) return ErrorOf(job);
+  return DecodedPicture{PictureFormat::kJpeg, static_cast<int>(width), static_cast<int>(height),
+                        std::move(*bitmap)};
 }
 
 }  // namespace
 
-std::optional<DecodedPicture> DecodeJpeg(std::span<const std::uint8_t> bytes,
-                                         long long max_pixels) {
+DecodeResult DecodeJpeg(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
   ByteReader reader(bytes);
   JpegJob job{};
   job.cinfo.err = jpeg_std_error(&job.error.pub);
   job.error.pub.error_exit = ErrorExit;
   job.error.pub.output_message = IgnoreMessage;
   job.source.reader = &reader;
-  std::optional<DecodedPicture> picture;
-  if (CallProtected(job, CreateAndReadHeader)) picture = DecodeRows(job, max_pixels);
+  DecodeResult result = CallProtected(job, CreateAndReadHeader) ? DecodeRows(job, options)
+                                                                 : ErrorOf(job);
   jpeg_destroy_decompress(&job.cinfo);
-  return picture;
+  return result;
 }
 
 }  // namespace kolvane

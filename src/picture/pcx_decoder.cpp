@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "base/byte_reader.h"
-#include "base/system_values.h"
 
 namespace kolvane {
 namespace {
@@ -20,9 +20,7 @@ constexpr int kMaxRun = 0xFF - kRunMarker;
 constexpr std::uint8_t kPaletteMarker = 12;
 constexpr std::size_t kPaletteSize = 768;
 
-constexpr std::size_t kInfoHeaderSize = 40;
 constexpr std::size_t kTableEntries = 256;
-constexpr std::size_t kTableSize = kTableEntries * 4;
 
 struct Header {
   int bits = 0;
@@ -130,106 +128,75 @@ bool DataCanHold(std::size_t bytes_left, long long height, long long row_length,
   return needed <= most;
 }
 
-void PutU16(std::uint8_t* out, std::uint16_t value) {
-  out[0] = static_cast<std::uint8_t>(value);
-  out[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void PutU32(std::uint8_t* out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-// A top-down 8-bit BITMAPINFOHEADER with all 256 table entries in use.
-void WriteInfoHeader(std::uint8_t* out, int width, int height, int planes,
-                     std::uint32_t image_size) {
-  PutU32(out + 0, kInfoHeaderSize);
-  PutU32(out + 4, static_cast<std::uint32_t>(width));
-  PutU32(out + 8, static_cast<std::uint32_t>(-height));
-  PutU16(out + 12, static_cast<std::uint16_t>(planes));
-  PutU16(out + 14, 8);
-  PutU32(out + 16, 0);
-  PutU32(out + 20, image_size);
-  PutU32(out + 24, 0);
-  PutU32(out + 28, 0);
-  PutU32(out + 32, kTableEntries);
-  PutU32(out + 36, kTableEntries);
-}
-
-// Kind 7: one bit per pixel, stored rows padded to an even byte count. A file row is
-// bytes-per-line bytes (encoders pad it to an even count), never fewer than the width
-// needs; only the bytes that cover the width are kept.
-std::optional<DecodedPicture> DecodeMonochrome(std::span<const std::uint8_t> bytes,
-                                               const Header& header) {
+// Kind 7: one value per pixel. A file row is bytes-per-line bytes (encoders pad it to
+// an even count), never fewer than the width needs; only the bytes that cover the
+// width are kept, and their bits spread out to one value each.
+DecodeResult DecodeMonochrome(std::span<const std::uint8_t> bytes, const Header& header) {
   const long long kept = (header.width + 7) / 8;
   const long long row_length = std::max(header.bytes_per_line, kept);
-  const long long stride = (kept + 1) & ~1LL;
-  if (stride * header.height > kMaxPixels) return std::nullopt;
   if (!DataCanHold(bytes.size() - kHeaderSize, header.height, row_length, kept)) {
-    return std::nullopt;
+    return PictureError::kTruncated;
   }
-  DecodedPicture picture;
-  picture.kind = PictureFormat::kPcx1;
-  picture.width = static_cast<int>(header.width);
-  picture.height = static_cast<int>(header.height);
-  picture.pixel_data.assign(static_cast<std::size_t>(stride * header.height), 0);
+  std::vector<std::uint8_t> packed(static_cast<std::size_t>(kept * header.height), 0);
   RunReader runs(bytes);
-  DecodeRows(runs, picture.pixel_data.data(), static_cast<std::size_t>(stride), header.height,
-             row_length, kept);
-  return picture;
+  DecodeRows(runs, packed.data(), static_cast<std::size_t>(kept), header.height, row_length, kept);
+
+  MonoPixels mono;
+  mono.width = static_cast<int>(header.width);
+  mono.height = static_cast<int>(header.height);
+  const auto width = static_cast<std::size_t>(header.width);
+  mono.values.resize(width * static_cast<std::size_t>(header.height));
+  for (std::size_t y = 0; y < static_cast<std::size_t>(header.height); ++y) {
+    const std::uint8_t* row = packed.data() + y * static_cast<std::size_t>(kept);
+    std::uint8_t* out = mono.values.data() + y * width;
+    for (std::size_t x = 0; x < width; ++x) out[x] = (row[x / 8] >> (7 - x % 8)) & 1;
+  }
+  return DecodedPicture{PictureFormat::kPcx1, mono.width, mono.height, std::move(mono)};
 }
 
-// Kind 6: one byte per pixel after a 40-byte header and a 256-entry table. A file row
-// holds bytes-per-line values for each plane, never fewer than the width needs; the
-// first width values are the pixels. Stored rows are the width padded to 4 bytes, the
-// stride the header's width implies for a reader of the bitmap.
-std::optional<DecodedPicture> DecodePaletted(std::span<const std::uint8_t> bytes,
-                                             const Header& header) {
+// Kind 6: one byte per pixel and a 256-entry palette. A file row holds bytes-per-line
+// values for each plane, never fewer than the width needs; the first width values
+// are the pixels.
+DecodeResult DecodePaletted(std::span<const std::uint8_t> bytes, const Header& header) {
   const long long kept = header.width;
   const long long row_length = std::max(header.bytes_per_line * header.planes, kept);
-  const long long stride = (kept + 3) & ~3LL;
-  if (stride * header.height > kMaxPixels) return std::nullopt;
   if (!DataCanHold(bytes.size() - kHeaderSize, header.height, row_length, kept)) {
-    return std::nullopt;
+    return PictureError::kTruncated;
   }
-  const std::size_t image_size = static_cast<std::size_t>(stride * header.height);
-  DecodedPicture picture;
-  picture.kind = PictureFormat::kPcx8;
-  picture.width = static_cast<int>(header.width);
-  picture.height = static_cast<int>(header.height);
-  picture.pixel_data.assign(kInfoHeaderSize + kTableSize + image_size, 0);
-  std::uint8_t* out = picture.pixel_data.data();
-  WriteInfoHeader(out, picture.width, picture.height, header.planes,
-                  static_cast<std::uint32_t>(image_size));
+  IndexedPixels image;
+  image.width = static_cast<int>(header.width);
+  image.height = static_cast<int>(header.height);
+  image.planes = header.planes;
+  image.indices.assign(static_cast<std::size_t>(kept * header.height), 0);
 
   RunReader runs(bytes);
-  const bool complete = DecodeRows(runs, out + kInfoHeaderSize + kTableSize,
-                                   static_cast<std::size_t>(stride), header.height, row_length,
-                                   kept);
+  const bool complete = DecodeRows(runs, image.indices.data(), static_cast<std::size_t>(kept),
+                                   header.height, row_length, kept);
   // Without the closing palette every table entry stays black: the header's 16-colour
   // palette belongs to 16-colour pictures, and 8-bit writers leave it unset.
   ByteReader& reader = runs.Reader();
   if (complete && reader.U8() == kPaletteMarker) {
     if (auto rgb = reader.Bytes(kPaletteSize)) {
-      std::uint8_t* table = out + kInfoHeaderSize;
       for (std::size_t i = 0; i < kTableEntries; ++i) {
-        table[i * 4 + 0] = (*rgb)[i * 3 + 2];
-        table[i * 4 + 1] = (*rgb)[i * 3 + 1];
-        table[i * 4 + 2] = (*rgb)[i * 3 + 0];
+        image.palette[i] = MakeColour((*rgb)[i * 3], (*rgb)[i * 3 + 1], (*rgb)[i * 3 + 2]);
       }
     }
   }
-  return picture;
+  const int width = image.width;
+  const int height = image.height;
+  return DecodedPicture{PictureFormat::kPcx8, width, height, std::move(image)};
 }
 
 }  // namespace
 
-std::optional<DecodedPicture> DecodePcx(std::span<const std::uint8_t> bytes) {
+DecodeResult DecodePcx(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
+  if (bytes.size() <= kHeaderSize) return PictureError::kTruncated;
   auto header = ReadHeader(bytes);
-  if (!header) return std::nullopt;
-  if (header->width * header->height > kMaxPixels) return std::nullopt;
+  if (!header) return PictureError::kMalformed;
+  if (header->width * header->height > options.max_pixels) return PictureError::kTooLarge;
   if (header->bits == 1 && header->planes == 1) return DecodeMonochrome(bytes, *header);
   if (header->bits == 8) return DecodePaletted(bytes, *header);
-  return std::nullopt;
+  return PictureError::kUnsupported;
 }
 
 }  // namespace kolvane

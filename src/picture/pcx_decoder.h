@@ -1,14 +1,14 @@
 #pragma once
 // PCX: 8 bits per pixel with the closing palette, or 1 bit per pixel.
 #include <cstdint>
-#include <optional>
 #include <span>
 
-#include "picture/picture_decoder.h"
+#include "picture/decoded_picture.h"
 
 namespace kolvane {
 
-// A kind-6 or kind-7 picture, or nothing for data the decoder rejects.
-std::optional<DecodedPicture> DecodePcx(std::span<const std::uint8_t> bytes);
+// A kind-6 picture of indexed pixels or a kind-7 picture of one bit per pixel, or
+// the reason the data is refused.
+DecodeResult DecodePcx(std::span<const std::uint8_t> bytes, const DecodeOptions& options = {});
 
 }  // namespace kolvane

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "picture/drawable.h"
 #include "picture/picture_decoder.h"
 #include "picture/bitmap_file_loader.h"
 #include "picture/read_whole_file.h"
@@ -26,24 +27,19 @@ std::optional<PictureSize> PictureFileSize(const std::string& path) {
 }  // namespace
 
 std::optional<Bitmap> PictureBytesToBitmap(std::span<const std::uint8_t> bytes) {
-  const auto picture = DecodePicture(bytes);
+  auto picture = DecodePicture(bytes);
   if (!picture) return std::nullopt;
-  auto drawable = MakeDrawable(*picture);
-  if (!drawable || drawable->width != picture->width || drawable->height != picture->height) {
-    return std::nullopt;
-  }
-  const bool is_icon =
-      picture->kind == PictureFormat::kIcon || picture->kind == PictureFormat::kCursor;
+  const int width = picture->width;
+  const int height = picture->height;
+  auto drawable = MakeDrawable(std::move(*picture));
+  if (!drawable) return std::nullopt;
+  const bool is_icon = std::holds_alternative<Icon>(drawable->image);
   // A picture that already is a bitmap of its size is the result; copying it would
   // only double the memory a large picture needs.
-  if (!is_icon && drawable->bitmap && drawable->bitmap->Width() == picture->width &&
-      drawable->bitmap->Height() == picture->height) {
-    return std::move(drawable->bitmap);
-  }
+  if (auto* bitmap = std::get_if<Bitmap>(&drawable->image)) return std::move(*bitmap);
   // An icon's transparent parts show the white it is drawn on; a new bitmap is black
   // elsewhere, like a fresh screen-compatible bitmap.
-  auto bitmap = Bitmap::Create(picture->width, picture->height,
-                               is_icon ? kWhiteness : Colour{0});
+  auto bitmap = Bitmap::Create(width, height, is_icon ? kWhiteness : Colour{0});
   if (!bitmap) return std::nullopt;
   DrawDecodedPicture(*bitmap, *drawable, 0, 0, -1, -1, TargetState{}, bitmap->Bounds());
   return bitmap;

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 #include <new>
 
 namespace kolvane {
@@ -41,23 +43,27 @@ int OpenForReading(const std::string& path) {
 
 }  // namespace
 
-ByteBlock ReadWholeFile(const std::string& path) {
+Expected<ByteBlock, FileError> ReadWholeFileOrError(const std::string& path) {
+  using Kind = FileError::Kind;
   // A NUL byte would cut the name short and open some other file.
-  if (path.empty() || path.find('\0') != std::string::npos) return {};
+  if (path.empty() || path.find('\0') != std::string::npos) return FileError{Kind::kCannotOpen};
   FileDescriptor file(OpenForReading(path));
-  if (file.Get() < 0) return {};
+  if (file.Get() < 0) return FileError{Kind::kCannotOpen, errno};
   struct stat info {};
-  if (fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+  if (fstat(file.Get(), &info) != 0) return FileError{Kind::kCannotRead, errno};
+  if (!S_ISREG(info.st_mode)) return FileError{Kind::kNotRegularFile};
 
   const off_t length = lseek(file.Get(), 0, SEEK_END);
-  if (length <= 0 || length > kMaxBlockLength) return {};
-  if (lseek(file.Get(), 0, SEEK_SET) != 0) return {};
+  if (length < 0) return FileError{Kind::kCannotRead, errno};
+  if (length == 0) return FileError{Kind::kEmpty};
+  if (length > kMaxBlockLength) return FileError{Kind::kTooLarge};
+  if (lseek(file.Get(), 0, SEEK_SET) != 0) return FileError{Kind::kCannotRead, errno};
 
   ByteBlock block;
   try {
     block.resize(static_cast<std::size_t>(length));
   } catch (const std::bad_alloc&) {
-    return {};
+    return FileError{Kind::kTooLarge};
   }
   // One request for the whole length; the loop only continues what the kernel cut
   // short (a single read returns at most about 2 GiB - 4 KiB, and may stop early on
@@ -66,12 +72,31 @@ ByteBlock ReadWholeFile(const std::string& path) {
   while (arrived < block.size()) {
     const ssize_t n = read(file.Get(), block.data() + arrived, block.size() - arrived);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return {};
+    if (n < 0) return FileError{Kind::kCannotRead, errno};
     if (n == 0) break;
     arrived += static_cast<std::size_t>(n);
   }
+  if (arrived == 0) return FileError{Kind::kEmpty};
   block.resize(arrived);
   return block;
+}
+
+ByteBlock ReadWholeFile(const std::string& path) {
+  auto bytes = ReadWholeFileOrError(path);
+  return bytes ? std::move(*bytes) : ByteBlock{};
+}
+
+std::string DescribeFileError(const FileError& error) {
+  std::string text;
+  switch (error.kind) {
+    case FileError::Kind::kCannotOpen: text = "cannot be opened"; break;
+    case FileError::Kind::kNotRegularFile: return "is not a regular file";
+    case FileError::Kind::kEmpty: return "is empty";
+    case FileError::Kind::kTooLarge: return "is 2 GiB or larger";
+    case FileError::Kind::kCannotRead: text = "cannot be read"; break;
+  }
+  if (error.system_error != 0) text += std::string(" (") + std::strerror(error.system_error) + ")";
+  return text;
 }
 
 }  // namespace kolvane

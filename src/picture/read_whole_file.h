@@ -2,6 +2,7 @@
 // Whole-file reading for picture input.
 #include <string>
 
+#include "base/expected.h"
 #include "base/types.h"
 
 namespace kolvane {
@@ -13,5 +14,18 @@ namespace kolvane {
 // text: the caller converts a dialog's name once, so that every reader here opens
 // exactly the file that was chosen. The file is opened read-only and never created.
 ByteBlock ReadWholeFile(const std::string& path);
+
+// Why a file gives no bytes.
+struct FileError {
+  enum class Kind { kCannotOpen, kNotRegularFile, kEmpty, kTooLarge, kCannotRead };
+  Kind kind;
+  int system_error = 0;  // errno of a failed open or read, else 0
+};
+
+// ReadWholeFile, with the reason when it gives nothing.
+Expected<ByteBlock, FileError> ReadWholeFileOrError(const std::string& path);
+
+// A short English phrase for the reason, for messages to the user.
+std::string DescribeFileError(const FileError& error);
 
 }  // namespace kolvane

@@ -1,6 +1,7 @@
 #include "raster/bitmap.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "base/memory.h"
 #include "base/system_values.h"
@@ -22,6 +23,20 @@ Rect Union(const Rect& a, const Rect& b) {
   const int left = std::min(a.left, b.left);
   const int top = std::min(a.top, b.top);
   return {left, top, std::max(a.Right(), b.Right()) - left, std::max(a.Bottom(), b.Bottom()) - top};
+}
+
+Rect VisiblePart(const Bitmap& target, const Rect& destination, const Rect& clip) {
+  const std::int64_t left = std::max<std::int64_t>({destination.left, clip.left, 0});
+  const std::int64_t top = std::max<std::int64_t>({destination.top, clip.top, 0});
+  const std::int64_t right = std::min<std::int64_t>(
+      {std::int64_t{destination.left} + destination.width,
+       std::int64_t{clip.left} + clip.width, target.Width()});
+  const std::int64_t bottom = std::min<std::int64_t>(
+      {std::int64_t{destination.top} + destination.height,
+       std::int64_t{clip.top} + clip.height, target.Height()});
+  if (right <= left || bottom <= top) return {};
+  return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+          static_cast<int>(bottom - top)};
 }
 
 Bitmap::Bitmap(int width, int height, Colour fill) : width_(width), height_(height) {

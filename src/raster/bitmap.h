@@ -29,6 +29,13 @@ Rect Intersect(const Rect& a, const Rect& b);
 // The smallest rectangle holding both (an empty one adds nothing).
 Rect Union(const Rect& a, const Rect& b);
 
+class Bitmap;
+
+// The part of destination that lies inside both clip and the target, worked out in
+// 64 bits: destination rectangles come from callers' arithmetic and may reach past
+// the int range when their left or width is large.
+Rect VisiblePart(const Bitmap& target, const Rect& destination, const Rect& clip);
+
 class Bitmap {
  public:
   Bitmap() = default;

@@ -7,23 +7,6 @@
 namespace kolvane {
 namespace {
 
-// The part of destination that lies inside both clip and the target, worked out in
-// 64 bits: destination rectangles come from callers' arithmetic and may reach past
-// the int range when their left or width is large.
-Rect VisiblePart(const Bitmap& target, const Rect& destination, const Rect& clip) {
-  std::int64_t left = std::max<std::int64_t>({destination.left, clip.left, 0});
-  std::int64_t top = std::max<std::int64_t>({destination.top, clip.top, 0});
-  std::int64_t right = std::min<std::int64_t>(
-      {std::int64_t{destination.left} + destination.width,
-       std::int64_t{clip.left} + clip.width, target.Width()});
-  std::int64_t bottom = std::min<std::int64_t>(
-      {std::int64_t{destination.top} + destination.height,
-       std::int64_t{clip.top} + clip.height, target.Height()});
-  if (right <= left || bottom <= top) return {};
-  return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
-          static_cast<int>(bottom - top)};
-}
-
 // The source pixels behind one destination pixel along one axis: destination pixel
 // d covers source interval [d * source / dest, (d + 1) * source / dest). In units of
 // 1 / dest source pixels every overlap is a whole number, and the weights of one

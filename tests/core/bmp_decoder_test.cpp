@@ -13,19 +13,8 @@ namespace {
 using fixtures::BmpFields;
 using fixtures::Bytes;
 
-// Kind-2 pixel data of a picture given top row first as 0x00RRGGBB values: blue,
-// green, red per pixel, the bottom row first.
-Bytes KindOneLayout(const std::vector<std::vector<std::uint32_t>>& rows_top_first) {
-  Bytes out;
-  for (auto row = rows_top_first.rbegin(); row != rows_top_first.rend(); ++row) {
-    for (std::uint32_t c : *row) {
-      out.push_back(static_cast<std::uint8_t>(c));
-      out.push_back(static_cast<std::uint8_t>(c >> 8));
-      out.push_back(static_cast<std::uint8_t>(c >> 16));
-    }
-  }
-  return out;
-}
+using fixtures::PixelRows;
+using fixtures::RgbRows;
 
 // A 3 x 2 picture: top row red, green, blue; bottom row white, black, grey.
 const std::vector<std::vector<std::uint32_t>> kThreeByTwo = {
@@ -55,7 +44,7 @@ TEST(DecodeBmp, TwentyFourAndThirtyTwoBitsGiveTheSamePixels) {
     EXPECT_EQ(picture->kind, PictureFormat::kBitmap);
     EXPECT_EQ(picture->width, 3);
     EXPECT_EQ(picture->height, 2);
-    EXPECT_EQ(picture->pixel_data, KindOneLayout(kThreeByTwo));
+    EXPECT_EQ(PixelRows(*picture), RgbRows(kThreeByTwo));
   }
 }
 
@@ -66,7 +55,7 @@ TEST(DecodeBmp, TopDownRowsAreShownUpright) {
   const auto picture = DecodeBmp(fixtures::Bmp(fields));
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->height, 2);
-  EXPECT_EQ(picture->pixel_data, KindOneLayout(kThreeByTwo));
+  EXPECT_EQ(PixelRows(*picture), RgbRows(kThreeByTwo));
 }
 
 TEST(DecodeBmp, EightBitTableHasColoursUsedEntriesOrAll256) {
@@ -85,7 +74,7 @@ TEST(DecodeBmp, EightBitTableHasColoursUsedEntriesOrAll256) {
     // would put them inside it, which fails.
     const auto picture = DecodeBmp(fixtures::Bmp(fields));
     ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->pixel_data, KindOneLayout({{colours[15], colours[fields.rows[0][1]]}}));
+    EXPECT_EQ(PixelRows(*picture), RgbRows({{colours[15], colours[fields.rows[0][1]]}}));
   }
 }
 
@@ -119,7 +108,7 @@ TEST(DecodeBmp, PalettedPixelsUnpackFromTheHighBitsAndUnknownIndicesAreBlack) {
     fields.colours_used = static_cast<std::uint32_t>(c.table.size());
     const auto picture = DecodeBmp(fixtures::Bmp(fields));
     ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->pixel_data, KindOneLayout({c.expected}));
+    EXPECT_EQ(PixelRows(*picture), RgbRows({c.expected}));
   }
 }
 
@@ -128,7 +117,7 @@ TEST(DecodeBmp, PixelDataOffsetSkipsForwardButNotBack) {
   fields.pixel_offset = 70;  // 16 bytes of gap after the headers
   const auto skipped = DecodeBmp(fixtures::Bmp(fields));
   ASSERT_TRUE(skipped);
-  EXPECT_EQ(skipped->pixel_data, KindOneLayout(kThreeByTwo));
+  EXPECT_EQ(PixelRows(*skipped), RgbRows(kThreeByTwo));
 }
 
 TEST(DecodeBmp, LastRowNeedsNoPadding) {
@@ -136,13 +125,14 @@ TEST(DecodeBmp, LastRowNeedsNoPadding) {
   bytes.resize(bytes.size() - 3);
   const auto picture = DecodeBmp(bytes);
   ASSERT_TRUE(picture);
-  EXPECT_EQ(picture->pixel_data, KindOneLayout(kThreeByTwo));
+  EXPECT_EQ(PixelRows(*picture), RgbRows(kThreeByTwo));
 }
 
 TEST(DecodeBmp, RejectsWhatItCannotDecode) {
   struct Case {
     std::string name;
     Bytes bytes;
+    PictureError reason;
     long long max_pixels = kMaxPixels;
   };
   auto with = [](auto change) {
@@ -156,39 +146,42 @@ TEST(DecodeBmp, RejectsWhatItCannotDecode) {
   eight_bit.table = fixtures::Table({0, 0});
   eight_bit.colours_used = 2;
   const std::vector<Case> cases = {
-      {"run-length compression", with([](BmpFields& s) { s.compression = 1; })},
-      {"bit fields", with([](BmpFields& s) { s.compression = 3; })},
-      {"16 bits", with([](BmpFields& s) { s.bits = 16; s.width = 4; })},
-      {"2 bits", with([](BmpFields& s) { s.bits = 2; })},
-      {"offset inside the headers", with([](BmpFields& s) { s.pixel_offset = 50; })},
+      {"run-length compression", with([](BmpFields& s) { s.compression = 1; }), PictureError::kUnsupported},
+      {"bit fields", with([](BmpFields& s) { s.compression = 3; }), PictureError::kUnsupported},
+      {"16 bits", with([](BmpFields& s) { s.bits = 16; s.width = 4; }), PictureError::kUnsupported},
+      {"2 bits", with([](BmpFields& s) { s.bits = 2; }), PictureError::kUnsupported},
+      {"offset inside the headers", with([](BmpFields& s) { s.pixel_offset = 50; }), PictureError::kMalformed},
       {"offset inside the colour table", [&] {
          BmpFields s = eight_bit;
          s.pixel_offset = 58;
          return fixtures::Bmp(s);
-       }()},
+       }(), PictureError::kMalformed},
       {"offset beyond the data", [&] {
          Bytes b = fixtures::Bmp(ThreeByTwo(24));
          b[11] = 0x10;  // bfOffBits 4096 + 54
          return b;
-       }()},
+       }(), PictureError::kTruncated},
       {"colour table longer than the file", [&] {
          BmpFields s = eight_bit;
          s.colours_used = 0xFFFFFFFF;
          return fixtures::Bmp(s);
-       }()},
-      {"zero width", with([](BmpFields& s) { s.width = 0; })},
-      {"zero height", with([](BmpFields& s) { s.height = 0; })},
-      {"height claims more rows than stored", with([](BmpFields& s) { s.height = 3; })},
-      {"width claims more pixels than stored", with([](BmpFields& s) { s.width = 5; })},
-      {"huge size, little data", with([](BmpFields& s) { s.width = 60000; s.height = 60000; })},
-      {"most negative height", with([](BmpFields& s) { s.height = INT_MIN; })},
-      {"most negative width", with([](BmpFields& s) { s.width = INT_MIN; })},
-      {"above the pixel bound", fixtures::Bmp(ThreeByTwo(24)), 5},
+       }(), PictureError::kTruncated},
+      {"zero width", with([](BmpFields& s) { s.width = 0; }), PictureError::kMalformed},
+      {"zero height", with([](BmpFields& s) { s.height = 0; }), PictureError::kMalformed},
+      {"height claims more rows than stored", with([](BmpFields& s) { s.height = 3; }), PictureError::kTruncated},
+      {"width claims more pixels than stored", with([](BmpFields& s) { s.width = 5; }), PictureError::kTruncated},
+      {"huge size, little data", with([](BmpFields& s) { s.width = 60000; s.height = 60000; }), PictureError::kTooLarge},
+      {"most negative height", with([](BmpFields& s) { s.height = INT_MIN; }), PictureError::kTooLarge},
+      {"most negative width", with([](BmpFields& s) { s.width = INT_MIN; }), PictureError::kTooLarge},
+      {"above the pixel bound", fixtures::Bmp(ThreeByTwo(24)), PictureError::kTooLarge, 5},
   };
   for (const Case& c : cases) {
-    EXPECT_FALSE(DecodeBmp(c.bytes, c.max_pixels)) << c.name;
+    SCOPED_TRACE(c.name);
+    const DecodeResult result = DecodeBmp(c.bytes, {.max_pixels = c.max_pixels});
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error(), c.reason);
   }
-  EXPECT_TRUE(DecodeBmp(fixtures::Bmp(ThreeByTwo(24)), 6));
+  EXPECT_TRUE(DecodeBmp(fixtures::Bmp(ThreeByTwo(24)), {.max_pixels = 6}));
 }
 
 TEST(DecodeBmp, EveryShorterPrefixGivesNothing) {

@@ -1,4 +1,5 @@
 #include "canvas/canvas.h"
+#include "picture/picture_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +100,7 @@ TEST(Canvas, PictureCanvasShowsTheBuiltInPictureShrunkAndCentred) {
   // 500 x 600 into 104 x 128: t = 0.208, 104 x 124 at (0, 2).
   auto decoded = DecodePicture(resources::builtin_picture());
   ASSERT_TRUE(decoded);
-  auto drawable = MakeDrawable(*decoded);
+  auto drawable = MakeDrawable(std::move(*decoded));
   ASSERT_TRUE(drawable);
   Bitmap shrunk = *Bitmap::Create(104, 124);
   DrawDecodedPicture(shrunk, *drawable, 0, 0, 104, 124, TargetState{}, shrunk.Bounds());
@@ -208,6 +209,7 @@ TEST(Canvas, BytesThatAreNotAPictureAreDiscarded) {
   canvas->SetBackgroundPicture(std::span(reinterpret_cast<const std::uint8_t*>(text.data()),
                                          text.size()));
   EXPECT_TRUE(canvas->BackgroundPicture().empty());
+  EXPECT_EQ(canvas->RefusedPictureReason(), PictureError::kUnknownFormat);
   ExpectPixels(canvas->PersistentBitmap(), [](int, int) { return false; }, Pattern,
                kButtonFaceColour);
   canvas->SetHeight(50);
@@ -220,6 +222,7 @@ TEST(Canvas, BytesThatAreNotAPictureAreDiscarded) {
 
   // A picture's own bytes handed back to it are copied safely.
   canvas->SetBackgroundPicture(SolidBmp(3, 3, 0x00102030));
+  EXPECT_EQ(canvas->RefusedPictureReason(), std::nullopt);
   canvas->SetBackgroundPicture(canvas->BackgroundPicture());
   EXPECT_EQ(canvas->BackgroundPicture().size(), SolidBmp(3, 3, 0).size());
 }
@@ -440,6 +443,7 @@ TEST(Canvas, APictureThatCannotBeDrawnLeavesTheBackground) {
     settings.picture_placement = placement;
     auto canvas = PlainCanvas(settings, 6, 4);
     EXPECT_FALSE(canvas->BackgroundPicture().empty());  // decoded, so kept
+    EXPECT_EQ(canvas->RefusedPictureReason(), std::nullopt);
     ExpectPixels(canvas->PersistentBitmap(), [](int, int) { return false; }, Pattern,
                  0x00112233);
   }

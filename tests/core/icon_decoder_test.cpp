@@ -15,6 +15,8 @@ using fixtures::IconFile;
 using fixtures::IconImage;
 using fixtures::PlainIconImage;
 
+const Icon& IconOf(const DecodedPicture& picture) { return std::get<Icon>(picture.pixels); }
+
 TEST(DecodeIcon, ChoosesTheFirst32WideEntryWithSixteenColoursOrMore) {
   const Bytes file = IconFile({{16, 0, PlainIconImage(16, 16, 0x111111)},
                                {32, 16, PlainIconImage(32, 32, 0x222222)},
@@ -25,9 +27,8 @@ TEST(DecodeIcon, ChoosesTheFirst32WideEntryWithSixteenColoursOrMore) {
   EXPECT_EQ(picture->kind, PictureFormat::kIcon);
   EXPECT_EQ(picture->width, 32);
   EXPECT_EQ(picture->height, 32);
-  ASSERT_TRUE(picture->icon);
-  EXPECT_EQ(picture->icon->colour[0], MakeColour(0x22, 0x22, 0x22));
-  EXPECT_TRUE(picture->pixel_data.empty());
+  ASSERT_TRUE(std::holds_alternative<Icon>(picture->pixels));
+  EXPECT_EQ(IconOf(*picture).colour[0], MakeColour(0x22, 0x22, 0x22));
 }
 
 TEST(DecodeIcon, FallsBackToTheLastEntry) {
@@ -39,7 +40,7 @@ TEST(DecodeIcon, FallsBackToTheLastEntry) {
   const auto picture = DecodeIcon(file);
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->width, 48);
-  EXPECT_EQ(picture->icon->colour[0], MakeColour(0x44, 0x44, 0x44));
+  EXPECT_EQ(IconOf(*picture).colour[0], MakeColour(0x44, 0x44, 0x44));
 }
 
 TEST(DecodeIcon, SizeComesFromTheImageHeaderWithHalfItsHeight) {
@@ -50,8 +51,8 @@ TEST(DecodeIcon, SizeComesFromTheImageHeaderWithHalfItsHeight) {
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->width, 20);
   EXPECT_EQ(picture->height, 7);
-  EXPECT_EQ(picture->icon->width, 20);
-  EXPECT_EQ(picture->icon->height, 7);
+  EXPECT_EQ(IconOf(*picture).width, 20);
+  EXPECT_EQ(IconOf(*picture).height, 7);
 }
 
 TEST(DecodeIcon, ProgramIconIsFortyEightSquareWithAlpha) {
@@ -59,7 +60,7 @@ TEST(DecodeIcon, ProgramIconIsFortyEightSquareWithAlpha) {
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->width, 48);
   EXPECT_EQ(picture->height, 48);
-  EXPECT_EQ(picture->icon->alpha.size(), 48u * 48u);
+  EXPECT_EQ(IconOf(*picture).alpha.size(), 48u * 48u);
 }
 
 TEST(DecodeIcon, CursorFilesGiveKindFour) {
@@ -155,9 +156,9 @@ TEST(DecodeIcon, RejectsWhatMakesNoIcon) {
       {"above the pixel bound", file_with_image(good_image), 3},
   };
   for (const Case& c : cases) {
-    EXPECT_FALSE(DecodeIcon(c.bytes, c.max_pixels)) << c.name;
+    EXPECT_FALSE(DecodeIcon(c.bytes, {.max_pixels = c.max_pixels})) << c.name;
   }
-  EXPECT_TRUE(DecodeIcon(file_with_image(good_image), 4));
+  EXPECT_TRUE(DecodeIcon(file_with_image(good_image), {.max_pixels = 4}));
 }
 
 TEST(DecodeIcon, EveryShorterPrefixGivesNothing) {

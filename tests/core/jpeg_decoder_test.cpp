@@ -14,11 +14,9 @@ namespace {
 using fixtures::Bytes;
 using fixtures::TestPicture;
 
-// The colour at (x, y), counted from the top, of a kind-1 picture.
+// The colour at (x, y), counted from the top, of a true-colour picture.
 Colour PixelAt(const DecodedPicture& p, int x, int y) {
-  const std::uint8_t* bgr =
-      p.pixel_data.data() + (static_cast<std::size_t>(p.height - 1 - y) * p.width + x) * 3;
-  return MakeColour(bgr[2], bgr[1], bgr[0]);
+  return std::get<Bitmap>(p.pixels).Pixel(x, y);
 }
 
 // Lossy coding moves colours a little; the fixtures' blocks are solid, so a few
@@ -54,17 +52,18 @@ TEST(DecodeJpeg, BuiltInPictureIsFiveHundredBySixHundred) {
   EXPECT_EQ(picture->kind, PictureFormat::kJpeg);
   EXPECT_EQ(picture->width, 500);
   EXPECT_EQ(picture->height, 600);
-  EXPECT_EQ(picture->pixel_data.size(), 500u * 600u * 3u);
+  const Bitmap& pixels = std::get<Bitmap>(picture->pixels);
+  EXPECT_EQ(pixels.Width(), 500);
+  EXPECT_EQ(pixels.Height(), 600);
 }
 
-TEST(DecodeJpeg, ColourPixelsComeBlueGreenRedBottomRowFirst) {
+TEST(DecodeJpeg, ColourPixelsLandUpright) {
   const auto picture = DecodeJpeg(TestPicture("colour.jpg"));
   ASSERT_TRUE(picture);
   ExpectQuadrants(*picture, {MakeColour(255, 0, 0), MakeColour(0, 255, 0),
                              MakeColour(0, 0, 255), MakeColour(255, 255, 255)});
-  // The very first stored bytes belong to the bottom-left pixel (blue).
-  EXPECT_GT(picture->pixel_data[0], 240);
-  EXPECT_LT(picture->pixel_data[2], 16);
+  // The file's first rows are the top ones: the bottom-left corner is blue.
+  ExpectNear(PixelAt(*picture, 0, 31), MakeColour(0, 0, 255), 16);
 }
 
 TEST(DecodeJpeg, GreyscaleGivesEqualChannels) {
@@ -150,7 +149,7 @@ TEST(DecodeJpeg, DataCutShortStillGivesAFullSizePicture) {
       ++decoded_cuts;
       EXPECT_EQ(cut->width, full->width) << name << " cut at " << n;
       EXPECT_EQ(cut->height, full->height) << name << " cut at " << n;
-      EXPECT_EQ(cut->pixel_data.size(), full->pixel_data.size());
+      EXPECT_EQ(std::get<Bitmap>(cut->pixels).Height(), full->height);
     }
     EXPECT_GT(decoded_cuts, 0) << name;
   }
@@ -173,23 +172,27 @@ TEST(DecodeJpeg, RejectsWhatTheLibraryRejects) {
   struct Case {
     std::string name;
     Bytes bytes;
+    PictureError reason;
     long long max_pixels = kMaxPixels;
   };
   const std::vector<Case> cases = {
-      {"empty", {}},
-      {"start of image only", {0xFF, 0xD8}},
-      {"no frame", {0xFF, 0xD8, 0xFF, 0xD9}},
-      {"lossless process", lossless},
-      {"PNG", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13}},
-      {"zero width", with_size(0, 32)},
-      {"zero height", with_size(32, 0)},
-      {"above 2^28 pixels", with_size(65000, 65000)},
-      {"above the asked bound", colour, 32 * 32 - 1},
+      {"empty", {}, PictureError::kTruncated},
+      {"start of image only", {0xFF, 0xD8}, PictureError::kNoImage},
+      {"no frame", {0xFF, 0xD8, 0xFF, 0xD9}, PictureError::kNoImage},
+      {"lossless process", lossless, PictureError::kUnsupported},
+      {"PNG", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13}, PictureError::kMalformed},
+      {"zero width", with_size(0, 32), PictureError::kMalformed},
+      {"zero height", with_size(32, 0), PictureError::kMalformed},
+      {"above 2^28 pixels", with_size(65000, 65000), PictureError::kTooLarge},
+      {"above the asked bound", colour, PictureError::kTooLarge, 32 * 32 - 1},
   };
   for (const Case& c : cases) {
-    EXPECT_FALSE(DecodeJpeg(c.bytes, c.max_pixels)) << c.name;
+    SCOPED_TRACE(c.name);
+    const DecodeResult result = DecodeJpeg(c.bytes, {.max_pixels = c.max_pixels});
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error(), c.reason);
   }
-  EXPECT_TRUE(DecodeJpeg(colour, 32 * 32));
+  EXPECT_TRUE(DecodeJpeg(colour, {.max_pixels = 32 * 32}));
 }
 
 }  // namespace

@@ -62,17 +62,14 @@ TEST(LoadPictureFile, AJpegFillsTheCanvasFromItsTopLeftCorner) {
   EXPECT_EQ(canvas->Height(), 480);
   EXPECT_TRUE(std::ranges::equal(canvas->BackgroundPicture(), bytes));
 
-  // Decoded rows run from the bottom in blue, green, red.
   const auto decoded = DecodePicture(bytes);
   ASSERT_TRUE(decoded);
   ASSERT_EQ(decoded->width, 640);
   ASSERT_EQ(decoded->height, 480);
+  const Bitmap& pixels = std::get<Bitmap>(decoded->pixels);
   for (int y = 0; y < 210; ++y) {
     for (int x = 0; x < 250; ++x) {
-      const std::size_t at = (static_cast<std::size_t>(479 - y) * 640 + x) * 3;
-      const Colour expected = MakeColour(decoded->pixel_data[at + 2], decoded->pixel_data[at + 1],
-                                         decoded->pixel_data[at]);
-      ASSERT_EQ(canvas->ReadPixel(x, y), expected) << x << ", " << y;
+      ASSERT_EQ(canvas->ReadPixel(x, y), pixels.Pixel(x, y)) << x << ", " << y;
     }
   }
   // Beyond the window's client area, and beyond the picture, nothing can be read.
@@ -85,16 +82,20 @@ TEST(LoadPictureFile, AJpegFillsTheCanvasFromItsTopLeftCorner) {
 
 TEST(LoadPictureFile, AFileWithoutAPictureLeavesAnEmptyCanvas) {
   TempFolder folder;
-  const std::string paths[] = {
-      folder.Write("notes.txt", std::string("Dear diary,\r\ntoday I loaded a text file.\r\n")),
-      folder.Write("empty.jpg", std::string()),
-      folder.Write("a.png", Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13,
-                                  'I', 'H', 'D', 'R', 0, 0, 0, 8, 0, 0, 0, 8, 8, 2, 0, 0, 0}),
-      folder.Path("gone.jpg"),
+  // Each file with the reason it gives no picture.
+  const std::pair<std::string, std::string> files[] = {
+      {folder.Write("notes.txt", std::string("Dear diary,\r\ntoday I loaded a text file.\r\n")),
+       std::string(DescribePictureError(PictureError::kUnknownFormat))},
+      {folder.Write("empty.jpg", std::string()), "is empty"},
+      {folder.Write("a.png", Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13,
+                                   'I', 'H', 'D', 'R', 0, 0, 0, 8, 0, 0, 0, 8, 8, 2, 0, 0, 0}),
+       std::string(DescribePictureError(PictureError::kUnknownFormat))},
+      {folder.Path("gone.jpg"), "cannot be opened (No such file or directory)"},
+      {folder.Path(""), "is not a regular file"},
   };
-  for (const std::string& path : paths) {
+  for (const auto& [path, reason] : files) {
     const auto canvas = PictureCanvas();
-    LoadPictureFile(*canvas, path);
+    EXPECT_EQ(LoadPictureFile(*canvas, path), reason);
     EXPECT_EQ(canvas->Width(), 0) << path;
     EXPECT_EQ(canvas->Height(), 0) << path;
     EXPECT_TRUE(canvas->BackgroundPicture().empty()) << path;
@@ -104,7 +105,9 @@ TEST(LoadPictureFile, AFileWithoutAPictureLeavesAnEmptyCanvas) {
 
 TEST(LoadPictureFile, ABitmapOnlyTheLoaderReadsGivesItsSizeOverTheBackground) {
   const auto canvas = PictureCanvas();
-  LoadPictureFile(*canvas, Picture("load_rle8.bmp"));  // RLE8, 37 x 23
+  // RLE8, 37 x 23: the bytes are refused, the size is taken.
+  EXPECT_EQ(LoadPictureFile(*canvas, Picture("load_rle8.bmp")),
+            DescribePictureError(PictureError::kUnsupported));
   EXPECT_EQ(canvas->Width(), 37);
   EXPECT_EQ(canvas->Height(), 23);
   EXPECT_TRUE(canvas->BackgroundPicture().empty()) << "undecodable bytes are discarded";

@@ -23,23 +23,16 @@ Colour PaletteColour(int i) {
                     static_cast<std::uint8_t>(255 - i));
 }
 
-// Reads a kind-6 layout: header, 256-entry table, rows padded to 4.
+// The indexed pixels and palette of a kind-6 picture.
 class Layout {
  public:
-  explicit Layout(const DecodedPicture& picture) : data_(picture.pixel_data) {}
-  std::int32_t Field32(std::size_t offset) const {
-    return static_cast<std::int32_t>(data_.at(offset) | (data_.at(offset + 1) << 8) |
-                                     (data_.at(offset + 2) << 16) |
-                                     (std::uint32_t{data_.at(offset + 3)} << 24));
+  explicit Layout(const DecodedPicture& picture)
+      : image_(std::get<IndexedPixels>(picture.pixels)) {}
+  const IndexedPixels& Image() const { return image_; }
+  int Index(int x, int y) const {
+    return image_.indices.at(static_cast<std::size_t>(y) * image_.width + x);
   }
-  int Field16(std::size_t offset) const { return data_.at(offset) | (data_.at(offset + 1) << 8); }
-  std::size_t Stride() const { return (static_cast<std::size_t>(Field32(4)) + 3) & ~std::size_t{3}; }
-  int Index(int x, int y) const { return data_.at(40 + 1024 + y * Stride() + x); }
-  Colour Entry(int i) const {
-    const std::size_t at = 40 + static_cast<std::size_t>(i) * 4;
-    return MakeColour(data_.at(at + 2), data_.at(at + 1), data_.at(at)) |
-           (Colour{data_.at(at + 3)} << 24);
-  }
+  Colour Entry(int i) const { return image_.palette.at(static_cast<std::size_t>(i)); }
   std::vector<int> Row(int y, int width) const {
     std::vector<int> row;
     for (int x = 0; x < width; ++x) row.push_back(Index(x, y));
@@ -47,8 +40,23 @@ class Layout {
   }
 
  private:
-  const Bytes& data_;
+  const IndexedPixels& image_;
 };
+
+// The per-pixel values of a kind-6 or kind-7 picture: indices or bits.
+const std::vector<std::uint8_t>& Values(const DecodedPicture& picture) {
+  if (const auto* mono = std::get_if<MonoPixels>(&picture.pixels)) return mono->values;
+  return std::get<IndexedPixels>(picture.pixels).indices;
+}
+
+// The first width bits of each packed row, most significant first.
+std::vector<std::uint8_t> Bits(const std::vector<Bytes>& rows, int width) {
+  std::vector<std::uint8_t> bits;
+  for (const Bytes& row : rows) {
+    for (int x = 0; x < width; ++x) bits.push_back((row[x / 8] >> (7 - x % 8)) & 1);
+  }
+  return bits;
+}
 
 struct Header {
   int version = 5;
@@ -123,19 +131,13 @@ TEST(PcxDecoder, PalettedFileGivesItsIndicesAndClosingPalette) {
   EXPECT_EQ(picture->width, 13);
   EXPECT_EQ(picture->height, 9);
   Layout layout(*picture);
-  EXPECT_EQ(layout.Field32(0), 40);
-  EXPECT_EQ(layout.Field32(4), 13);
-  EXPECT_EQ(layout.Field32(8), -9);
-  EXPECT_EQ(layout.Field16(12), 1);
-  EXPECT_EQ(layout.Field16(14), 8);
-  EXPECT_EQ(layout.Field32(16), 0);
-  EXPECT_EQ(layout.Field32(32), 256);
-  EXPECT_EQ(layout.Field32(36), 256);
-  ASSERT_EQ(picture->pixel_data.size(), 40u + 1024u + 16u * 9u);
+  EXPECT_EQ(layout.Image().width, 13);
+  EXPECT_EQ(layout.Image().height, 9);
+  EXPECT_EQ(layout.Image().planes, 1);
+  ASSERT_EQ(layout.Image().indices.size(), 13u * 9u);
   for (int i = 0; i < 256; ++i) ASSERT_EQ(layout.Entry(i), PaletteColour(i)) << i;
   for (int y = 0; y < 9; ++y) {
     for (int x = 0; x < 13; ++x) ASSERT_EQ(layout.Index(x, y), PcxIndex(x, y)) << x << "," << y;
-    for (int x = 13; x < 16; ++x) ASSERT_EQ(layout.Index(x, y), 0) << "row padding";
   }
 }
 
@@ -149,30 +151,27 @@ TEST(PcxDecoder, MonochromeFileGivesItsBits) {
   EXPECT_EQ(picture->kind, PictureFormat::kPcx1);
   EXPECT_EQ(picture->width, 21);
   EXPECT_EQ(picture->height, 5);
-  ASSERT_EQ(picture->pixel_data.size(), 4u * 5u);
+  const auto& mono = std::get<MonoPixels>(picture->pixels);
+  ASSERT_EQ(mono.values.size(), 21u * 5u);
   for (int y = 0; y < 5; ++y) {
-    const std::uint8_t* row = picture->pixel_data.data() + y * 4;
     for (int x = 0; x < 21; ++x) {
-      const bool bit = (row[x / 8] >> (7 - x % 8)) & 1;
-      ASSERT_EQ(bit, PcxBit(x, y)) << x << "," << y;
+      ASSERT_EQ(mono.values[static_cast<std::size_t>(y) * 21 + x], PcxBit(x, y)) << x << "," << y;
     }
-    EXPECT_EQ(row[3], 0) << "row padding";
   }
 }
 
-TEST(PcxDecoder, MonochromeRowsAndPadding) {
-  // 10 x 2, one plane of one bit: 2 bytes cover a row, stored rows stay 2 bytes.
+TEST(PcxDecoder, MonochromeRows) {
+  // 10 x 2, one plane of one bit: 2 bytes cover a row.
   Header h = Sized(1, 9, 1, 2);
   auto picture = DecodePcx(Cat({MakeHeader(h), {0xAB, 0xC1, 0xCD, 0x12, 0x34}}));
   ASSERT_TRUE(picture);
-  EXPECT_EQ(picture->pixel_data, (Bytes{0xAB, 0xCD, 0x12, 0x34}));
+  EXPECT_EQ(Values(*picture), Bits({{0xAB, 0xCD}, {0x12, 0x34}}, 10));
 
-  // 17 x 2 with bytes per line 0: the rows still take the 3 bytes the width needs,
-  // stored padded to 4.
+  // 17 x 2 with bytes per line 0: the rows still take the 3 bytes the width needs.
   h = Sized(1, 16, 1, 0);
   picture = DecodePcx(Cat({MakeHeader(h), {1, 2, 3, 4, 5, 6}}));
   ASSERT_TRUE(picture);
-  EXPECT_EQ(picture->pixel_data, (Bytes{1, 2, 3, 0, 4, 5, 6, 0}));
+  EXPECT_EQ(Values(*picture), Bits({{1, 2, 3}, {4, 5, 6}}, 17));
 }
 
 TEST(PcxDecoder, PalettedRows) {
@@ -228,9 +227,9 @@ TEST(PcxDecoder, PalettedRows) {
     ASSERT_TRUE(picture) << c.name;
     EXPECT_EQ(picture->kind, PictureFormat::kPcx8) << c.name;
     Layout layout(*picture);
-    EXPECT_EQ(layout.Field16(12), c.header.planes) << c.name;
+    EXPECT_EQ(layout.Image().planes, c.header.planes) << c.name;
     const int width = c.header.right + 1;
-    ASSERT_EQ(picture->pixel_data.size(), 40u + 1024u + layout.Stride() * c.rows.size())
+    ASSERT_EQ(layout.Image().indices.size(), static_cast<std::size_t>(width) * c.rows.size())
         << c.name;
     for (std::size_t y = 0; y < c.rows.size(); ++y) {
       EXPECT_EQ(layout.Row(static_cast<int>(y), width), c.rows[y]) << c.name << " row " << y;
@@ -315,11 +314,11 @@ TEST(PcxDecoder, EveryPrefixGivesNothingOrTheRowsDecodedSoFar) {
       auto picture = DecodePcx(std::span(file.data(), length));
       if (!picture) continue;
       // What a prefix decodes agrees with the whole file or is still 0.
-      const Bytes& part = picture->pixel_data;
-      ASSERT_EQ(part.size(), whole->pixel_data.size()) << name << " at " << length;
-      const std::size_t pixels_start = whole->kind == PictureFormat::kPcx8 ? 40 + 1024 : 0;
-      for (std::size_t i = pixels_start; i < part.size(); ++i) {
-        ASSERT_TRUE(part[i] == whole->pixel_data[i] || part[i] == 0) << name << " at " << length;
+      const auto& part = Values(*picture);
+      const auto& all = Values(*whole);
+      ASSERT_EQ(part.size(), all.size()) << name << " at " << length;
+      for (std::size_t i = 0; i < part.size(); ++i) {
+        ASSERT_TRUE(part[i] == all[i] || part[i] == 0) << name << " at " << length;
       }
     }
   }

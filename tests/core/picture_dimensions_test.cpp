@@ -86,16 +86,8 @@ TEST(PictureBytesToBitmap, HoldsThePictureUprightAtNaturalSize) {
   const auto decoded = DecodePicture(bytes);
   const auto bitmap = PictureBytesToBitmap(bytes);
   ASSERT_TRUE(decoded && bitmap);
-  // Decoded rows run from the bottom in blue, green, red.
-  for (int y = 0; y < decoded->height; ++y) {
-    for (int x = 0; x < decoded->width; ++x) {
-      const std::size_t at =
-          (static_cast<std::size_t>(decoded->height - 1 - y) * decoded->width + x) * 3;
-      const Colour expected = MakeColour(decoded->pixel_data[at + 2], decoded->pixel_data[at + 1],
-                                         decoded->pixel_data[at]);
-      ASSERT_EQ(bitmap->Pixel(x, y), expected) << x << ", " << y;
-    }
-  }
+  const Bitmap& pixels = std::get<Bitmap>(decoded->pixels);
+  EXPECT_EQ(bitmap->Pixels(), pixels.Pixels());
 }
 
 TEST(PictureBytesToBitmap, DrawsIconsAndCursorsOnWhite) {

@@ -5,10 +5,20 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <ostream>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "base/types.h"
+#include "picture/decoded_picture.h"
+
+namespace kolvane {
+
+// Reasons print as their descriptions in test messages.
+inline void PrintTo(PictureError error, std::ostream* out) { *out << DescribePictureError(error); }
+
+}  // namespace kolvane
 
 namespace kolvane::fixtures {
 
@@ -173,6 +183,51 @@ inline Bytes IconFile(const std::vector<IconEntry>& entries, std::uint16_t type 
   }
   for (const IconEntry& e : entries) Append(out, e.image);
   return out;
+}
+
+// A picture's pixels row by row, top row first, whatever its pixel type: true-colour
+// pixels as they stand, indexed pixels through their palette, icons' colour pixels,
+// one-bit pixels as 0 and 1.
+inline std::vector<std::vector<Colour>> PixelRows(const DecodedPicture& picture) {
+  std::vector<std::vector<Colour>> rows;
+  if (const auto* bitmap = std::get_if<Bitmap>(&picture.pixels)) {
+    for (int y = 0; y < bitmap->Height(); ++y) {
+      rows.emplace_back(bitmap->Row(y), bitmap->Row(y) + bitmap->Width());
+    }
+  } else if (const auto* indexed = std::get_if<IndexedPixels>(&picture.pixels)) {
+    for (int y = 0; y < indexed->height; ++y) {
+      std::vector<Colour>& row = rows.emplace_back();
+      for (int x = 0; x < indexed->width; ++x) {
+        row.push_back(indexed->palette[indexed->indices.at(
+            static_cast<std::size_t>(y) * indexed->width + x)]);
+      }
+    }
+  } else if (const auto* mono = std::get_if<MonoPixels>(&picture.pixels)) {
+    for (int y = 0; y < mono->height; ++y) {
+      const auto* first = mono->values.data() + static_cast<std::size_t>(y) * mono->width;
+      rows.emplace_back(first, first + mono->width);
+    }
+  } else {
+    const Icon& icon = std::get<Icon>(picture.pixels);
+    for (int y = 0; y < icon.height; ++y) {
+      const auto* first = icon.colour.data() + static_cast<std::size_t>(y) * icon.width;
+      rows.emplace_back(first, first + icon.width);
+    }
+  }
+  return rows;
+}
+
+// Rows of 0x00RRGGBB values (as pictures are written down) as our colours.
+inline std::vector<std::vector<Colour>> RgbRows(const std::vector<std::vector<std::uint32_t>>& rgb) {
+  std::vector<std::vector<Colour>> rows;
+  for (const auto& row : rgb) {
+    std::vector<Colour>& out = rows.emplace_back();
+    for (std::uint32_t c : row) {
+      out.push_back(MakeColour(static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8),
+                               static_cast<std::uint8_t>(c)));
+    }
+  }
+  return rows;
 }
 
 inline Bytes ReadFile(const std::string& path) {

@@ -35,6 +35,11 @@ TEST(StretchCopy, HalftoneOfTwoByTwoIntoOneIsTheMean) {
   StretchCopy(target, {0, 0, 1, 1}, source, StretchMode::kHalftone, kNoClip);
   // (0+100+50+51)/4 = 50.25, (10+20+30+41)/4 = 25.25, (255+255)/4 = 127.5 rounds up.
   EXPECT_EQ(target.Pixel(0, 0), MakeColour(50, 25, 128));
+
+  // A mean of .5 in every channel rounds up in every channel.
+  const Bitmap halves = FromRows({{MakeColour(1, 3, 5), MakeColour(2, 4, 6)}});
+  StretchCopy(target, {0, 0, 1, 1}, halves, StretchMode::kHalftone, kNoClip);
+  EXPECT_EQ(target.Pixel(0, 0), MakeColour(2, 4, 6));
 }
 
 TEST(StretchCopy, HalftoneWeighsPartlyCoveredPixelsByTheirShare) {
