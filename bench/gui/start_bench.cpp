@@ -17,6 +17,7 @@
 #include "app/gui_fonts.h"
 #include "app/handlers.h"
 #include "app/program.h"
+#include "app/program_controls.h"
 #include "app/rich_edit_box.h"
 #include "canvas/canvas.h"
 #include "convert/load_picture.h"
@@ -69,7 +70,7 @@ void Measure(kolvane::Shell& shell, const char* name) {
   timer.start();
   kolvane::ConvertPicture(shell);
   const double start_ms = timer.nsecsElapsed() / 1e6;
-  auto& box = shell.RequireControlAs<kolvane::RichEditBox>("main", "超级编辑框1");
+  kolvane::RichEditBox& box = kolvane::MainControls(shell).document;
   timer.restart();
   box.verticalScrollBar()->setValue(box.verticalScrollBar()->maximum() / 2);
   QApplication::processEvents();
@@ -96,7 +97,7 @@ int main(int argc, char** argv) {
   kolvane::Shell& shell = program.GetShell();
   shell.LoadWindow(kolvane::MainWindowDefinition(), nullptr);
   Measure(shell, "built-in 104 x 128");
-  auto& picture = shell.RequireControlAs<kolvane::CanvasView>("ban", "画板2").Model();
+  kolvane::Canvas& picture = kolvane::PictureControls(shell).picture.Model();
 
   kolvane::LoadPictureFile(picture, WriteBitmap(500, 600));
   picture.SetParentClientSize(500, 600);  // every pixel readable

@@ -57,8 +57,6 @@ class Hyperlink : public QWidget {
 
   Hyperlink(const Text& caption, QString target, QWidget* parent);
   QString Target() const { return target_; }
-  bool Visited() const { return visited_; }
-  bool Hovered() const { return hovered_; }
   // The colour the caption is drawn in now.
   Colour CurrentColour() const;
   // Opens the target; the visited colour sticks only when something was started.

@@ -7,6 +7,7 @@
 #include "app/canvas_view.h"
 #include "app/controls.h"
 #include "app/file_dialog.h"
+#include "app/program_controls.h"
 #include "app/qt_text.h"
 #include "app/rich_edit_box.h"
 #include "app/shell.h"
@@ -38,33 +39,30 @@ class WindowRunSinks : public RunSinks {
 }  // namespace
 
 void LoadPicture(Shell& shell) {
-  ProgramWindow& main = shell.RequireWindow("main");
-  auto* dialog = main.findChild<FileDialog*>(QStringLiteral("通用对话框1"));
-  if (!dialog) Shell::FatalError("control \"通用对话框1\" is not loaded");
-  if (!dialog->Open(&main)) return;
-  auto& picture = shell.RequireControlAs<CanvasView>("ban", "画板2");
-  LoadPictureFile(picture.Model(), QFile::encodeName(dialog->FileName()).toStdString());
+  const MainWindowControls main = MainControls(shell);
+  if (!main.file_dialog.Open(&main.window)) return;
+  LoadPictureFile(PictureControls(shell).picture.Model(),
+                  QFile::encodeName(main.file_dialog.FileName()).toStdString());
 }
 
 void ConvertPicture(Shell& shell) {
-  auto& source = shell.RequireControlAs<CanvasView>("ban", "画板2");
-  auto& target = shell.RequireControlAs<CanvasView>("main", "画板1");
-  auto& bar = shell.RequireControlAs<ProgressBar>("main", "进度条1");
-  auto& document = shell.RequireControlAs<RichEditBox>("main", "超级编辑框1");
-  const Text text = ToCp936(shell.RequireControlAs<QLineEdit>("main", "编辑框1").text());
+  CanvasView& source = PictureControls(shell).picture;
+  const MainWindowControls main = MainControls(shell);
+  const Text text = ToCp936(main.text.text());
 
-  WindowRunSinks sinks(bar, target, document);
-  const RunResult result = RunConversion(text, source.Model(), target.Model(), GlobalDocument(), sinks);
-  target.RepaintChanged();
+  WindowRunSinks sinks(main.progress, main.text_art, main.document);
+  const RunResult result =
+      RunConversion(text, source.Model(), main.text_art.Model(), GlobalDocument(), sinks);
+  main.text_art.RepaintChanged();
   if (result == RunResult::kOutOfMemory) {
-    QMessageBox::warning(&shell.RequireWindow("main"), QStringLiteral("Kolvane"),
+    QMessageBox::warning(&main.window, QStringLiteral("Kolvane"),
                          QStringLiteral("The picture is too large to convert: its document "
                                         "would not fit in this computer's memory."));
   }
 }
 
 void ClearCanvas(Shell& shell) {
-  auto& target = shell.RequireControlAs<CanvasView>("main", "画板1");
+  CanvasView& target = MainControls(shell).text_art;
   target.Model().ClearSurface();
   target.RepaintChanged();
 }

@@ -34,7 +34,7 @@ void Program::RunHandler(Handler handler, ProgramWindow& window) {
       shell.SetWindowTop(window, 0);
       break;
     case Handler::kCloseMainWindow:
-      shell.RequestDestroy(shell.RequireWindow("main"));
+      shell.RequestDestroy(shell.RequireWindow(window_name::kMain));
       break;
     case Handler::kLoadPicture:
       LoadPicture(shell);
@@ -84,7 +84,7 @@ int RunProgram(int argc, char** argv) {
         std::printf(saved ? "screenshot: %s\n" : "screenshot could not be saved: %s\n",
                     path.toLocal8Bit().constData());
         std::fflush(stdout);
-        if (ProgramWindow* main = started.GetShell().FindWindow("main")) {
+        if (ProgramWindow* main = started.GetShell().FindWindow(window_name::kMain)) {
           started.GetShell().CloseWindow(*main);
         }
       });

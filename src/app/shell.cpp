@@ -116,7 +116,7 @@ bool Shell::LoadWindow(const WindowDefinition& definition, ProgramWindow* owner)
   }
   // 2. The owner must be loaded.
   if (owner && std::find(loaded_.begin(), loaded_.end(), owner) == loaded_.end()) return false;
-  if (refuse_creation.count(definition.name)) return false;
+  if (refuse_creation_.contains(definition.name)) return false;
 
   // 3. Created invisible, centred on the screen.
   auto* window = new ProgramWindow(definition, *this, owner);
@@ -167,12 +167,6 @@ ProgramWindow& Shell::RequireWindow(std::string_view name) const {
   return *window;
 }
 
-QWidget& Shell::RequireControl(std::string_view window, std::string_view control) const {
-  QWidget* widget = RequireWindow(window).Control(control);
-  if (!widget) FatalError("control \"" + std::string(control) + "\" is not loaded");
-  return *widget;
-}
-
 void Shell::RequestDestroy(ProgramWindow& window) {
   window.destroy_pending = true;
   // A window deleted before the request arrives drops its posted events with it.
@@ -211,7 +205,7 @@ void Shell::SetWindowTop(ProgramWindow& window, int value) {
 }
 
 void Shell::RaiseEvent(ProgramWindow& window, WindowEvent event) {
-  if (on_window_event) on_window_event(window, event);
+  if (on_window_event_) on_window_event_(window, event);
   for (const WindowEventBinding& binding : window.Definition().events) {
     if (binding.event == event) run_handler_(binding.handler, window);
   }

@@ -74,14 +74,6 @@ class Shell {
   ProgramWindow* FindWindow(std::string_view name) const;
   // The loaded window of that name; a fatal error when it is not loaded.
   ProgramWindow& RequireWindow(std::string_view name) const;
-  // The named control of a loaded window; a fatal error when either is missing.
-  QWidget& RequireControl(std::string_view window, std::string_view control) const;
-  template <class T>
-  T& RequireControlAs(std::string_view window, std::string_view control) const {
-    auto* typed = qobject_cast<T*>(&RequireControl(window, control));
-    if (!typed) FatalError("control of an unexpected kind: " + std::string(control));
-    return *typed;
-  }
 
   // Asks a loaded window to destroy itself; the destruction happens when the event
   // loop next delivers the request.
@@ -106,18 +98,20 @@ class Shell {
   // the exit routine.
   [[noreturn]] static void FatalError(const std::string& message);
 
-  // Window names the platform refuses to create (to exercise the failure paths).
-  std::set<std::string> refuse_creation;
-  // Called for every window event raised, bound or not, in order.
-  std::function<void(const ProgramWindow&, WindowEvent)> on_window_event;
-
  private:
+  // The tests' way to the hooks below; defined by the tests alone.
+  friend struct ShellTestAccess;
+
   void RaiseEvent(ProgramWindow& window, WindowEvent event);
 
   HandlerRunner run_handler_;
   ControlBuilder build_controls_;
   std::vector<ProgramWindow*> loaded_;
   bool loop_running_ = false;
+  // Window names the platform refuses to create (to exercise the failure paths).
+  std::set<std::string, std::less<>> refuse_creation_;
+  // Called for every window event raised, bound or not, in order.
+  std::function<void(const ProgramWindow&, WindowEvent)> on_window_event_;
 };
 
 }  // namespace kolvane

@@ -53,10 +53,6 @@ QByteArray Bytes(std::span<const std::uint8_t> bytes) {
   return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()));
 }
 
-}  // namespace
-
-namespace {
-
 void BuildControl(ProgramWindow& window, const ControlDefinition& control);
 
 // The tab control a page control sits on, built first when its definition comes later.

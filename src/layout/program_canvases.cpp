@@ -24,11 +24,12 @@ std::unique_ptr<Canvas> MakeDefinedCanvas(const WindowDefinition& window, std::s
 }
 
 std::unique_ptr<Canvas> MakeTextArtCanvas() {
-  return MakeDefinedCanvas(MainWindowDefinition(), "画板1");
+  return MakeDefinedCanvas(MainWindowDefinition(), control_name::kTextArt);
 }
 
 std::unique_ptr<Canvas> MakePictureCanvas(bool with_builtin_picture) {
-  return MakeDefinedCanvas(PictureWindowDefinition(), "画板2", with_builtin_picture);
+  return MakeDefinedCanvas(PictureWindowDefinition(), control_name::kPicture,
+                           with_builtin_picture);
 }
 
 }  // namespace kolvane

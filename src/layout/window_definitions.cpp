@@ -26,10 +26,10 @@ Text UsageNotes() {
   return notes;
 }
 
-ControlDefinition Control(std::string name, ControlKind kind, int left, int top, int width,
+ControlDefinition Control(std::string_view name, ControlKind kind, int left, int top, int width,
                           int height) {
   ControlDefinition c;
-  c.name = std::move(name);
+  c.name = name;
   c.kind = kind;
   c.left = left;
   c.top = top;
@@ -38,9 +38,9 @@ ControlDefinition Control(std::string name, ControlKind kind, int left, int top,
   return c;
 }
 
-ControlDefinition Button(std::string name, const char* caption, int left, int top,
+ControlDefinition Button(std::string_view name, const char* caption, int left, int top,
                          Handler handler) {
-  ControlDefinition c = Control(std::move(name), ControlKind::kButton, left, top, 50, 21);
+  ControlDefinition c = Control(name, ControlKind::kButton, left, top, 50, 21);
   c.text = caption;
   c.tab_stop = true;
   c.events = {{ControlEvent::kClick, handler}};
@@ -49,45 +49,48 @@ ControlDefinition Button(std::string name, const char* caption, int left, int to
 
 WindowDefinition MakeMainWindow() {
   WindowDefinition w;
-  w.name = "main";
+  w.name = window_name::kMain;
   w.caption = "Kolvane     " + std::string(kWebAddress) + "  1.2";
   w.width = 964;
   w.height = 633;
-  w.left = 50;
-  w.top = 50;
   w.events = {{WindowEvent::kCreated, Handler::kOpenPictureWindow}};
 
-  ControlDefinition picture_box = Control("图片框1", ControlKind::kPictureBox, 80, 390, 20, 20);
+  ControlDefinition picture_box = Control(control_name::kPictureBox, ControlKind::kPictureBox,
+                                          80, 390, 20, 20);
 
-  ControlDefinition link = Control("超级链接框1", ControlKind::kHyperlink, 1, 368, 112, 24);
+  ControlDefinition link = Control(control_name::kLink, ControlKind::kHyperlink, 1, 368, 112, 24);
   link.text = Cp936FromUtf8("网址：") + std::string(kWebAddress);
   link.link_target = "https://" + std::string(kWebAddress) + "/";
 
-  ControlDefinition label = Control("标签1", ControlKind::kLabel, 8, 126, 120, 242);
+  ControlDefinition label = Control(control_name::kNotes, ControlKind::kLabel, 8, 126, 120, 242);
   label.text = UsageNotes();
 
-  ControlDefinition progress = Control("进度条1", ControlKind::kProgressBar, 4, 90, 132, 24);
+  ControlDefinition progress = Control(control_name::kProgress, ControlKind::kProgressBar,
+                                       4, 90, 132, 24);
 
-  ControlDefinition canvas1 = Control("画板1", ControlKind::kCanvas, 32, 8, 768, 544);
-  canvas1.parent = "选择夹1";
+  ControlDefinition canvas1 = Control(control_name::kTextArt, ControlKind::kCanvas,
+                                      32, 8, 768, 544);
+  canvas1.parent = control_name::kTabs;
   canvas1.page = 0;
   canvas1.canvas.border_style = BorderStyle::kStaticEdge;
   canvas1.canvas.background_colour = 0x00FFFFFF;
   canvas1.canvas.picture_placement = PicturePlacement::kTiled;
   canvas1.canvas.font = FontRecord{.height = -1, .weight = 400, .face_name = Cp936FromUtf8("宋体")};
 
-  ControlDefinition edit = Control("编辑框1", ControlKind::kEditBox, 67, 58, 64, 23);
+  ControlDefinition edit = Control(control_name::kText, ControlKind::kEditBox, 67, 58, 64, 23);
   edit.tab_stop = true;
   edit.text = Cp936FromUtf8("光");
 
-  ControlDefinition dialog = Control("通用对话框1", ControlKind::kFileDialog, 80, 16, 32, 32);
+  ControlDefinition dialog = Control(control_name::kFileDialog, ControlKind::kFileDialog,
+                                     80, 16, 32, 32);
   dialog.visible = false;
 
-  ControlDefinition tabs = Control("选择夹1", ControlKind::kTabControl, 144, 3, 808, 568);
+  ControlDefinition tabs = Control(control_name::kTabs, ControlKind::kTabControl, 144, 3, 808, 568);
   tabs.pages = {"BAN", "Text"};
 
-  ControlDefinition rich = Control("超级编辑框1", ControlKind::kRichEdit, 30, 8, 771, 547);
-  rich.parent = "选择夹1";
+  ControlDefinition rich = Control(control_name::kDocument, ControlKind::kRichEdit,
+                                   30, 8, 771, 547);
+  rich.parent = control_name::kTabs;
   rich.page = 1;
   rich.tab_stop = true;
 
@@ -97,10 +100,10 @@ WindowDefinition MakeMainWindow() {
                 progress,
                 canvas1,
                 edit,
-                Button("按钮3", "Clear", 7, 58, Handler::kClearCanvas),
+                Button(control_name::kClearButton, "Clear", 7, 58, Handler::kClearCanvas),
                 dialog,
-                Button("按钮2", "Start", 7, 31, Handler::kConvertPicture),
-                Button("按钮1", "Load", 6, 5, Handler::kLoadPicture),
+                Button(control_name::kStartButton, "Start", 7, 31, Handler::kConvertPicture),
+                Button(control_name::kLoadButton, "Load", 6, 5, Handler::kLoadPicture),
                 tabs,
                 rich};
   return w;
@@ -108,17 +111,15 @@ WindowDefinition MakeMainWindow() {
 
 WindowDefinition MakePictureWindow() {
   WindowDefinition w;
-  w.name = "ban";
+  w.name = window_name::kPicture;
   w.caption = "ban";
   w.width = 256;
   w.height = 238;
-  w.left = 50;
-  w.top = 50;
   w.always_on_top = true;
   w.events = {{WindowEvent::kCreated, Handler::kPlacePictureWindow},
               {WindowEvent::kWillBeDestroyed, Handler::kCloseMainWindow}};
 
-  ControlDefinition canvas2 = Control("画板2", ControlKind::kCanvas, 0, 0, 104, 128);
+  ControlDefinition canvas2 = Control(control_name::kPicture, ControlKind::kCanvas, 0, 0, 104, 128);
   canvas2.canvas.border_style = BorderStyle::kNone;
   canvas2.canvas.background_colour = kSystemColourMarker;
   canvas2.canvas.background_picture = resources::builtin_picture();

@@ -71,22 +71,40 @@ struct WindowDefinition {
   Text caption;      // code page 936
   int width = 0;     // outer size, frame and title bar included
   int height = 0;
-  int left = 0;      // designed position; windows are centred at creation instead
-  int top = 0;
-  int border = 2;    // fixed frame with title bar
   bool close_box = true;
   bool minimise_button = false;
   bool maximise_button = false;
-  int position_rule = 1;  // centred on the screen at creation
-  bool movable = true;
   bool esc_closes = true;
   bool always_on_top = false;
-  bool shown_in_taskbar = true;
   bool visible = true;
-  Colour background_colour = kSystemColourMarker;
   std::vector<ControlDefinition> controls;  // in definition order
   std::vector<WindowEventBinding> events;
 };
+
+// The names of the windows: each window's name and class name.
+namespace window_name {
+inline constexpr std::string_view kMain = "main";
+inline constexpr std::string_view kPicture = "ban";
+}  // namespace window_name
+
+// The names of the controls: each control's name and object name, UTF-8.
+namespace control_name {
+// Window "main".
+inline constexpr std::string_view kPictureBox = "图片框1";
+inline constexpr std::string_view kLink = "超级链接框1";
+inline constexpr std::string_view kNotes = "标签1";
+inline constexpr std::string_view kProgress = "进度条1";
+inline constexpr std::string_view kTextArt = "画板1";
+inline constexpr std::string_view kText = "编辑框1";
+inline constexpr std::string_view kClearButton = "按钮3";
+inline constexpr std::string_view kFileDialog = "通用对话框1";
+inline constexpr std::string_view kStartButton = "按钮2";
+inline constexpr std::string_view kLoadButton = "按钮1";
+inline constexpr std::string_view kTabs = "选择夹1";
+inline constexpr std::string_view kDocument = "超级编辑框1";
+// Window "ban".
+inline constexpr std::string_view kPicture = "画板2";
+}  // namespace control_name
 
 // The web address of the caption and of the link.
 inline constexpr std::string_view kWebAddress = "kolvane.org";

@@ -13,6 +13,7 @@
 #include "app/controls.h"
 #include "app/file_dialog.h"
 #include "app/program.h"
+#include "app/program_controls.h"
 #include "app/rich_edit_box.h"
 #include "canvas/canvas.h"
 #include "text/codepage.h"
@@ -34,17 +35,12 @@ class Windows : public ::testing::Test {
   }
 
   Shell& shell() { return program_.GetShell(); }
-  FileDialog& dialog() {
-    return *shell().RequireWindow("main").findChild<FileDialog*>(QStringLiteral("通用对话框1"));
-  }
-  Canvas& picture() { return shell().RequireControlAs<CanvasView>("ban", "画板2").Model(); }
-  Canvas& art() { return shell().RequireControlAs<CanvasView>("main", "画板1").Model(); }
-  const Text& document() {
-    return shell().RequireControlAs<RichEditBox>("main", "超级编辑框1").Content();
-  }
-  void SetText(const QString& text) {
-    shell().RequireControlAs<QLineEdit>("main", "编辑框1").setText(text);
-  }
+  MainWindowControls main() { return MainControls(shell()); }
+  FileDialog& dialog() { return main().file_dialog; }
+  Canvas& picture() { return PictureControls(shell()).picture.Model(); }
+  Canvas& art() { return main().text_art.Model(); }
+  const Text& document() { return main().document.Content(); }
+  void SetText(const QString& text) { main().text.setText(text); }
   // A Load in which the user picks path ("" = cancel).
   void Load(const std::string& path) {
     next_choice_ = QString::fromStdString(path);
@@ -106,7 +102,7 @@ TEST_F(Windows, StartGivesTheSameDocumentAsKolvaneConvert) {
 
 TEST_F(Windows, StartShowsProgressAndDrawsThePictureOnePixelPerCell) {
   ConvertPicture(shell());
-  auto& bar = shell().RequireControlAs<ProgressBar>("main", "进度条1");
+  const ProgressBar& bar = main().progress;
   EXPECT_EQ(bar.Maximum(), 128);
   EXPECT_EQ(bar.Position(), 128);
   // The cell at (j - 1, i - 1) takes the colour 画板2 shows at (j, i).
@@ -154,7 +150,7 @@ TEST_F(Windows, AFileThatIsNotAPictureLeavesAnEmptyCanvasAndARunWithoutRows) {
   ConvertPicture(shell());
   EXPECT_NE(document().find("{\\colortbl ;}\r\n"), Text::npos);  // no colour-table entries
   EXPECT_NE(document().find("\\fs20\\cf0\\par}"), Text::npos);  // and an empty body
-  EXPECT_EQ(shell().RequireControlAs<ProgressBar>("main", "进度条1").Maximum(), 0);
+  EXPECT_EQ(main().progress.Maximum(), 0);
 }
 
 }  // namespace

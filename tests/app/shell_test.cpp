@@ -13,18 +13,42 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QWindow>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/canvas_view.h"
 #include "app/controls.h"
 #include "app/program.h"
+#include "app/program_controls.h"
 #include "app/rich_edit_box.h"
 #include "app/tab_control.h"
 #include "layout/window_definitions.h"
 #include "text/codepage.h"
 
 namespace kolvane {
+
+// The shell's hooks for tests: windows the platform refuses to create, and an
+// observer of every window event.
+struct ShellTestAccess {
+  static void RefuseCreation(Shell& shell, std::string_view window) {
+    shell.refuse_creation_.emplace(window);
+  }
+  static void ObserveWindowEvents(Shell& shell,
+                                  std::function<void(const ProgramWindow&, WindowEvent)> observer) {
+    shell.on_window_event_ = std::move(observer);
+  }
+};
+
 namespace {
+
+// "ban created", "main moved"...
+std::string EventName(const ProgramWindow& window, WindowEvent event) {
+  static const char* const kNames[] = {"created", "may close", "will be destroyed", "moved",
+                                       "resized"};
+  return window.Name() + " " + kNames[static_cast<int>(event)];
+}
 
 // Runs the program until its loop ends, doing action once the windows are shown.
 struct ProgramRun {
@@ -38,11 +62,10 @@ ProgramRun RunProgramWith(std::function<void(Program&)> action) {
   ProgramRun run;
   Program program;
   program.exit_routine = [&run] { ++run.exit_routine_calls; };
-  program.GetShell().on_window_event = [&run](const ProgramWindow& window, WindowEvent event) {
-    static const char* const kNames[] = {"created", "may close", "will be destroyed", "moved",
-                                         "resized"};
-    run.events.push_back(window.Name() + " " + kNames[static_cast<int>(event)]);
-  };
+  ShellTestAccess::ObserveWindowEvents(
+      program.GetShell(), [&run](const ProgramWindow& window, WindowEvent event) {
+        run.events.push_back(EventName(window, event));
+      });
   program.after_start = [action](Program& started) {
     QTimer::singleShot(0, [action, &started] { action(started); });
   };
@@ -59,25 +82,23 @@ void SendKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoM
 TEST(Shutdown, EveryWayOfClosingEitherWindowEndsTheProgramOnce) {
   struct Case {
     const char* name;
-    const char* window;
-    std::function<void(ProgramWindow&)> close;
+    std::function<void(const Shell&)> close;
   };
   const std::vector<Case> cases = {
-      {"Esc in ban", "ban", [](ProgramWindow& w) { SendKey(&w, Qt::Key_Escape); }},
-      {"Esc in main", "main", [](ProgramWindow& w) { SendKey(&w, Qt::Key_Escape); }},
-      {"Esc in the edit box", "main",
-       [](ProgramWindow& w) { SendKey(w.Control("编辑框1"), Qt::Key_Escape); }},
-      {"Alt+F4 in ban", "ban", [](ProgramWindow& w) { SendKey(&w, Qt::Key_F4, Qt::AltModifier); }},
-      {"Alt+F4 in main", "main",
-       [](ProgramWindow& w) { SendKey(&w, Qt::Key_F4, Qt::AltModifier); }},
-      {"close box of ban", "ban", [](ProgramWindow& w) { w.close(); }},
-      {"close box of main", "main", [](ProgramWindow& w) { w.close(); }},
+      {"Esc in ban", [](const Shell& s) { SendKey(&PictureControls(s).window, Qt::Key_Escape); }},
+      {"Esc in main", [](const Shell& s) { SendKey(&MainControls(s).window, Qt::Key_Escape); }},
+      {"Esc in the edit box",
+       [](const Shell& s) { SendKey(&MainControls(s).text, Qt::Key_Escape); }},
+      {"Alt+F4 in ban",
+       [](const Shell& s) { SendKey(&PictureControls(s).window, Qt::Key_F4, Qt::AltModifier); }},
+      {"Alt+F4 in main",
+       [](const Shell& s) { SendKey(&MainControls(s).window, Qt::Key_F4, Qt::AltModifier); }},
+      {"close box of ban", [](const Shell& s) { PictureControls(s).window.close(); }},
+      {"close box of main", [](const Shell& s) { MainControls(s).window.close(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const ProgramRun run = RunProgramWith([&c](Program& program) {
-      c.close(program.GetShell().RequireWindow(c.window));
-    });
+    const ProgramRun run = RunProgramWith([&c](Program& program) { c.close(program.GetShell()); });
     EXPECT_EQ(run.exit_code, 0);
     EXPECT_EQ(run.exit_routine_calls, 1);
     EXPECT_EQ(run.windows_left, 0u);
@@ -87,10 +108,11 @@ TEST(Shutdown, EveryWayOfClosingEitherWindowEndsTheProgramOnce) {
 TEST(Shutdown, ClosingBanDestroysMainThroughAPostedRequest) {
   const ProgramRun run = RunProgramWith([](Program& program) {
     Shell& shell = program.GetShell();
-    shell.CloseWindow(shell.RequireWindow("ban"));
+    shell.CloseWindow(PictureControls(shell).window);
     // The request to "main" is still in the queue: "main" exists until it is delivered.
-    EXPECT_NE(shell.FindWindow("main"), nullptr);
-    EXPECT_TRUE(shell.FindWindow("main")->destroy_pending);
+    ProgramWindow* main = shell.FindWindow(window_name::kMain);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(main->destroy_pending);
   });
   EXPECT_EQ(run.exit_routine_calls, 1);
   const std::vector<std::string> tail(run.events.end() - 3, run.events.end());
@@ -101,7 +123,7 @@ TEST(Shutdown, ClosingBanDestroysMainThroughAPostedRequest) {
 TEST(Shutdown, ClosingMainDestroysItsOwnedWindowFirst) {
   const ProgramRun run = RunProgramWith([](Program& program) {
     Shell& shell = program.GetShell();
-    shell.CloseWindow(shell.RequireWindow("main"));
+    shell.CloseWindow(MainControls(shell).window);
   });
   EXPECT_EQ(run.exit_routine_calls, 1);
   EXPECT_EQ(run.exit_code, 0);
@@ -115,24 +137,19 @@ TEST(StartUp, WindowsAreLoadedInOrderAndBanIsPlacedBeforeItIsShown) {
   int ban_top_when_shown = -1;
   bool main_visible_when_ban_created = true;
   Program program;
-  program.GetShell().on_window_event = [&](const ProgramWindow& window, WindowEvent event) {
-    if (window.Name() == "ban" && event == WindowEvent::kCreated) {
-      main_visible_when_ban_created = program.GetShell().RequireWindow("main").isVisible();
-      EXPECT_FALSE(window.isVisible());
-    }
-  };
   std::vector<std::string> events;
-  auto record = program.GetShell().on_window_event;
-  program.GetShell().on_window_event = [&](const ProgramWindow& window, WindowEvent event) {
-    record(window, event);
-    static const char* const kNames[] = {"created", "may close", "will be destroyed", "moved",
-                                         "resized"};
-    events.push_back(window.Name() + " " + kNames[static_cast<int>(event)]);
-  };
+  ShellTestAccess::ObserveWindowEvents(
+      program.GetShell(), [&](const ProgramWindow& window, WindowEvent event) {
+        if (window.Name() == window_name::kPicture && event == WindowEvent::kCreated) {
+          main_visible_when_ban_created = MainControls(program.GetShell()).window.isVisible();
+          EXPECT_FALSE(window.isVisible());
+        }
+        events.push_back(EventName(window, event));
+      });
   program.after_start = [&](Program& started) {
     Shell& shell = started.GetShell();
-    ProgramWindow& ban = shell.RequireWindow("ban");
-    ProgramWindow& main = shell.RequireWindow("main");
+    ProgramWindow& ban = PictureControls(shell).window;
+    ProgramWindow& main = MainControls(shell).window;
     ban_left_when_shown = ban.Left();
     ban_top_when_shown = ban.Top();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -148,7 +165,7 @@ TEST(StartUp, WindowsAreLoadedInOrderAndBanIsPlacedBeforeItIsShown) {
       EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
       EXPECT_EQ(w->minimumSize(), w->maximumSize());  // not resizable
     }
-    QTimer::singleShot(0, [&shell] { shell.CloseWindow(shell.RequireWindow("main")); });
+    QTimer::singleShot(0, [&shell] { shell.CloseWindow(MainControls(shell).window); });
   };
   program.Run();
   EXPECT_FALSE(main_visible_when_ban_created);
@@ -172,8 +189,8 @@ class LoadedProgram : public ::testing::Test {
 };
 
 TEST_F(LoadedProgram, ClientSizesFollowTheFrameMetrics) {
-  EXPECT_EQ(shell().RequireWindow("main").size(), QSize(958, 605));
-  EXPECT_EQ(shell().RequireWindow("ban").size(), QSize(250, 210));
+  EXPECT_EQ(MainControls(shell()).window.size(), QSize(958, 605));
+  EXPECT_EQ(PictureControls(shell()).window.size(), QSize(250, 210));
 }
 
 TEST_F(LoadedProgram, EveryControlSitsWhereItsDefinitionPutsIt) {
@@ -188,6 +205,7 @@ TEST_F(LoadedProgram, EveryControlSitsWhereItsDefinitionPutsIt) {
       }
       QWidget* widget = window.Control(control.name);
       ASSERT_NE(widget, nullptr);
+      EXPECT_EQ(widget->objectName().toStdString(), control.name);
       EXPECT_EQ(widget->geometry(), QRect(control.left, control.top, control.width, control.height));
       QWidget* expected_parent =
           control.parent.empty() ? static_cast<QWidget*>(&window) : window.Control(control.parent);
@@ -198,15 +216,15 @@ TEST_F(LoadedProgram, EveryControlSitsWhereItsDefinitionPutsIt) {
 }
 
 TEST_F(LoadedProgram, ControlsCarryTheirTexts) {
-  ProgramWindow& main = shell().RequireWindow("main");
-  EXPECT_EQ(qobject_cast<QPushButton*>(main.Control("按钮1"))->text(), "Load");
-  EXPECT_EQ(qobject_cast<QPushButton*>(main.Control("按钮2"))->text(), "Start");
-  EXPECT_EQ(qobject_cast<QPushButton*>(main.Control("按钮3"))->text(), "Clear");
-  EXPECT_EQ(qobject_cast<QLineEdit*>(main.Control("编辑框1"))->text(), "光");
-  EXPECT_EQ(main.windowTitle(), "Kolvane     kolvane.org  1.2");
-  EXPECT_EQ(shell().RequireWindow("ban").windowTitle(), "ban");
+  const MainWindowControls main = MainControls(shell());
+  EXPECT_EQ(main.load.text(), "Load");
+  EXPECT_EQ(main.start.text(), "Start");
+  EXPECT_EQ(main.clear.text(), "Clear");
+  EXPECT_EQ(main.text.text(), "光");
+  EXPECT_EQ(main.window.windowTitle(), "Kolvane     kolvane.org  1.2");
+  EXPECT_EQ(PictureControls(shell()).window.windowTitle(), "ban");
 
-  const Text& notes = qobject_cast<Label*>(main.Control("标签1"))->TextBytes();
+  const Text& notes = main.notes.TextBytes();
   EXPECT_EQ(notes.size(), 231u);
   // "Load=载入图片" in code page 936, then CR LF.
   EXPECT_EQ(notes.substr(0, 15), "Load=\xD4\xD8\xC8\xEB\xCD\xBC\xC6\xAC\r\n");
@@ -215,26 +233,26 @@ TEST_F(LoadedProgram, ControlsCarryTheirTexts) {
 }
 
 TEST_F(LoadedProgram, SelectingAPageShowsOnlyItsControls) {
-  ProgramWindow& main = shell().RequireWindow("main");
-  auto* tabs = qobject_cast<TabControl*>(main.Control("选择夹1"));
-  QWidget* canvas = main.Control("画板1");
-  QWidget* rich = main.Control("超级编辑框1");
-  EXPECT_EQ(tabs->Tabs()->shape(), QTabBar::RoundedWest);
-  EXPECT_EQ(tabs->CurrentPage(), 0);
-  EXPECT_FALSE(canvas->isHidden());
-  EXPECT_TRUE(rich->isHidden());
+  const MainWindowControls main = MainControls(shell());
+  TabControl& tabs = main.tabs;
+  const CanvasView& canvas = main.text_art;
+  const RichEditBox& rich = main.document;
+  EXPECT_EQ(tabs.Tabs()->shape(), QTabBar::RoundedWest);
+  EXPECT_EQ(tabs.CurrentPage(), 0);
+  EXPECT_FALSE(canvas.isHidden());
+  EXPECT_TRUE(rich.isHidden());
 
-  tabs->Tabs()->setCurrentIndex(1);  // as a click on "Text" does
-  EXPECT_TRUE(canvas->isHidden());
-  EXPECT_FALSE(rich->isHidden());
+  tabs.Tabs()->setCurrentIndex(1);  // as a click on "Text" does
+  EXPECT_TRUE(canvas.isHidden());
+  EXPECT_FALSE(rich.isHidden());
 
-  tabs->SelectPage(0);
-  EXPECT_FALSE(canvas->isHidden());
-  EXPECT_TRUE(rich->isHidden());
+  tabs.SelectPage(0);
+  EXPECT_FALSE(canvas.isHidden());
+  EXPECT_TRUE(rich.isHidden());
 }
 
 TEST_F(LoadedProgram, WindowPositionsAreKeptWithinLimits) {
-  ProgramWindow& ban = shell().RequireWindow("ban");
+  ProgramWindow& ban = PictureControls(shell()).window;
   const struct {
     int value;
     int expected;
@@ -251,46 +269,46 @@ TEST_F(LoadedProgram, WindowPositionsAreKeptWithinLimits) {
 }
 
 TEST_F(LoadedProgram, ProgressBarKeepsItsValuesWithinRange) {
-  auto* bar = qobject_cast<ProgressBar*>(shell().RequireWindow("main").Control("进度条1"));
-  EXPECT_EQ(bar->Maximum(), 100);
-  EXPECT_EQ(bar->Position(), 0);
-  bar->SetMaximum(40000);
-  EXPECT_EQ(bar->Maximum(), 32767);
-  bar->SetPosition(40000);
-  EXPECT_EQ(bar->Position(), 32767);
-  bar->SetPosition(-5);
-  EXPECT_EQ(bar->Position(), 0);
-  bar->SetMaximum(-5);
-  EXPECT_EQ(bar->Maximum(), 0);
-  bar->SetMaximum(10);
-  bar->SetPosition(25);  // above the maximum: the bar shows full
-  EXPECT_EQ(bar->Position(), 10);
+  ProgressBar& bar = MainControls(shell()).progress;
+  EXPECT_EQ(bar.Maximum(), 100);
+  EXPECT_EQ(bar.Position(), 0);
+  bar.SetMaximum(40000);
+  EXPECT_EQ(bar.Maximum(), 32767);
+  bar.SetPosition(40000);
+  EXPECT_EQ(bar.Position(), 32767);
+  bar.SetPosition(-5);
+  EXPECT_EQ(bar.Position(), 0);
+  bar.SetMaximum(-5);
+  EXPECT_EQ(bar.Maximum(), 0);
+  bar.SetMaximum(10);
+  bar.SetPosition(25);  // above the maximum: the bar shows full
+  EXPECT_EQ(bar.Position(), 10);
 }
 
 TEST_F(LoadedProgram, HyperlinkTakesTheVisitedColourOnlyWhenSomethingStarted) {
-  auto* link = qobject_cast<Hyperlink*>(shell().RequireWindow("main").Control("超级链接框1"));
-  EXPECT_EQ(link->Target(), "https://kolvane.org/");
-  EXPECT_EQ(link->CurrentColour(), Hyperlink::kNormalColour);
-  EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+  Hyperlink& link = MainControls(shell()).link;
+  EXPECT_EQ(link.Target(), "https://kolvane.org/");
+  EXPECT_EQ(link.CurrentColour(), Hyperlink::kNormalColour);
+  EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);
 
   static QString opened;
   Hyperlink::opener = [](const QString& target) {
     opened = target;
     return true;
   };
-  link->Open();
+  link.Open();
   EXPECT_EQ(opened, "https://kolvane.org/");
-  EXPECT_EQ(link->CurrentColour(), Hyperlink::kVisitedColour);
+  EXPECT_EQ(link.CurrentColour(), Hyperlink::kVisitedColour);
 
   Hyperlink::opener = [](const QString&) { return false; };
-  link->Open();
-  EXPECT_EQ(link->CurrentColour(), Hyperlink::kNormalColour);
+  link.Open();
+  EXPECT_EQ(link.CurrentColour(), Hyperlink::kNormalColour);
 }
 
 TEST_F(LoadedProgram, LoadingALoadedWindowAgainCreatesNothing) {
-  ProgramWindow* ban = &shell().RequireWindow("ban");
-  EXPECT_TRUE(shell().LoadWindow(PictureWindowDefinition(), &shell().RequireWindow("main")));
-  EXPECT_EQ(&shell().RequireWindow("ban"), ban);
+  ProgramWindow* ban = &PictureControls(shell()).window;
+  EXPECT_TRUE(shell().LoadWindow(PictureWindowDefinition(), &MainControls(shell()).window));
+  EXPECT_EQ(&PictureControls(shell()).window, ban);
   EXPECT_EQ(shell().LoadedWindows().size(), 2u);
 }
 
@@ -298,14 +316,13 @@ TEST(FatalError, AddressingAWindowThatIsNotLoadedEndsTheProcessWithMinusOne) {
   EXPECT_EXIT(
       {
         Program program;
-        program.GetShell().refuse_creation.insert("ban");
+        ShellTestAccess::RefuseCreation(program.GetShell(), window_name::kPicture);
         bool exit_routine_ran = false;
         program.exit_routine = [&] { exit_routine_ran = true; };
         program.GetShell().LoadWindow(MainWindowDefinition(), nullptr);
         // "main" is shown alone; the first command that needs "ban" is fatal.
         if (program.GetShell().LoadedWindows().size() == 1) {
-          qobject_cast<QPushButton*>(program.GetShell().RequireWindow("main").Control("按钮2"))
-              ->click();
+          MainControls(program.GetShell()).start.click();
         }
         std::exit(exit_routine_ran ? 3 : 4);
       },
@@ -314,7 +331,7 @@ TEST(FatalError, AddressingAWindowThatIsNotLoadedEndsTheProcessWithMinusOne) {
 
 TEST(FatalError, MainThatCannotBeCreatedEndsTheProgramWithoutWindows) {
   Program program;
-  program.GetShell().refuse_creation.insert("main");
+  ShellTestAccess::RefuseCreation(program.GetShell(), window_name::kMain);
   int exit_routine_calls = 0;
   program.exit_routine = [&] { ++exit_routine_calls; };
   EXPECT_EQ(program.Run(), 0);

@@ -129,7 +129,7 @@ TEST(ProgramCanvases, GeometryOfTheWindows) {
   EXPECT_EQ(picture->Placement().parent_client_width, 250);
   EXPECT_EQ(picture->Placement().parent_client_height, 210);
 
-  EXPECT_EQ(MakeDefinedCanvas(MainWindowDefinition(), "编辑框1"), nullptr);
+  EXPECT_EQ(MakeDefinedCanvas(MainWindowDefinition(), control_name::kText), nullptr);
   EXPECT_EQ(MakeDefinedCanvas(MainWindowDefinition(), "no such control"), nullptr);
 }
 
@@ -325,7 +325,7 @@ TEST(RunConversion, TextWithLineBreakDrawsTwoLinesPerCell) {
 TEST(RunConversion, CellsBeyondTheIntRangeAreNotDrawn) {
   // A font as large as the engine makes and a long text: the cell positions of one
   // row pass 2^31, where a 32-bit product would wrap back onto the canvas.
-  CanvasSettings settings = FindControl(MainWindowDefinition(), "画板1")->canvas;
+  CanvasSettings settings = FindControl(MainWindowDefinition(), control_name::kTextArt)->canvas;
   settings.background_colour = kBlack;
   settings.font->height = -4096;
   Canvas text_art(settings, MakeTextArtCanvas()->Placement());
