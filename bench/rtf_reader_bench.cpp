@@ -10,7 +10,9 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <string_view>
 
+#include "convert/document_state.h"
 #include "richtext/rich_text.h"
 #include "richtext/rtf_reader.h"
 
@@ -63,16 +65,9 @@ std::string ProgramDocument(std::uint32_t width, std::uint32_t height, ColourOf 
       body += column <= width ? "\\'B9\\'E2" : "\\par";
     }
   }
-  std::string document =
-      "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052{\\fonttbl{\\f0\\fmodern"
-      "\\fprq6\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\r\n{\\colortbl ;";
-  document.reserve(table.size() + body.size() + 256);
-  document += table;
-  document +=
-      "}\r\n{\\*\\generator Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\cf1\\lang2052\\f0"
-      "\\fs20";
-  document += body;
-  document += "\\cf0\\par}";
+  std::string document;
+  document.reserve(kDocumentFrameSize + table.size() + body.size());
+  for (const std::string_view piece : DocumentPieces(table, body)) document += piece;
   return document;
 }
 

@@ -1,20 +1,22 @@
 #include "convert/document_state.h"
 
 #include <algorithm>
+#include <span>
 
 namespace kolvane {
 namespace {
 
 void ReleaseText(Text& text) { Text().swap(text); }
 
-std::array<std::string_view, 6> Pieces(std::string_view colour_table, std::string_view body) {
-  return {kDocumentHeader, kColourTableOpening, colour_table, kGeneratorLine, body, kDocumentTail};
-}
+// Where the body goes among the pieces; only the tail follows it.
+constexpr std::size_t kBodyPiece = 7;
+static_assert(DocumentPieces("", "body")[kBodyPiece] == "body" &&
+              DocumentPieces("", "").size() == kBodyPiece + 2);
 
 Text AssembleDocument(std::string_view colour_table, std::string_view body) {
   Text document;
   document.reserve(kDocumentFrameSize + colour_table.size() + body.size());
-  for (std::string_view piece : Pieces(colour_table, body)) document.append(piece);
+  for (std::string_view piece : DocumentPieces(colour_table, body)) document.append(piece);
   return document;
 }
 
@@ -38,8 +40,8 @@ DocumentState& GlobalDocument() {
 
 void ReleaseDocumentTexts() { GlobalDocument().Release(); }
 
-std::array<std::string_view, 6> DocumentPieces(const DocumentState& state) {
-  return Pieces(state.color_table_text, state.body_text);
+std::array<std::string_view, 9> DocumentPieces(const DocumentState& state) {
+  return DocumentPieces(state.color_table_text, state.body_text);
 }
 
 Text BuildDocumentText(const DocumentState& state) {
@@ -53,16 +55,15 @@ void FinishDocument(DocumentState& state) {
   ReleaseText(state.document_text);
   Text document = std::move(state.body_text);
   ReleaseText(state.body_text);
-  const std::size_t prefix_size = kDocumentHeader.size() + kColourTableOpening.size() +
-                                  state.color_table_text.size() + kGeneratorLine.size();
+  const auto pieces = DocumentPieces(state.color_table_text, {});
+  const auto before_body = std::span(pieces).first(kBodyPiece);
+  std::size_t prefix_size = 0;
+  for (const std::string_view piece : before_body) prefix_size += piece.size();
   const std::size_t room = document.capacity() - document.size();
   if (room >= prefix_size && room - prefix_size >= kDocumentTail.size()) {
     document.insert(0, prefix_size, '\0');  // within capacity: moves the body up in place
     char* p = document.data();
-    p = std::copy(kDocumentHeader.begin(), kDocumentHeader.end(), p);
-    p = std::copy(kColourTableOpening.begin(), kColourTableOpening.end(), p);
-    p = std::copy(state.color_table_text.begin(), state.color_table_text.end(), p);
-    std::copy(kGeneratorLine.begin(), kGeneratorLine.end(), p);
+    for (const std::string_view piece : before_body) p = std::copy(piece.begin(), piece.end(), p);
     document.append(kDocumentTail);
   } else {
     document = AssembleDocument(state.color_table_text, document);

@@ -3,28 +3,37 @@
 // and the finished RTF document, one program-wide instance of them, and the fixed
 // frame that wraps colour table and body into the document.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "base/types.h"
+#include "richtext/rtf_frame.h"
 
 namespace kolvane {
 
-// The pieces of the document around the colour-table entries and the body, byte for
-// byte. The lone ";" after "\colortbl" is entry 0, so the cells' entries start at 1,
-// and the "\cf1" of the generator line colours the first cell, which has no switch.
-inline constexpr std::string_view kDocumentHeader =
-    "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052"
-    "{\\fonttbl{\\f0\\fmodern\\fprq6\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\r\n";
-inline constexpr std::string_view kColourTableOpening = "{\\colortbl ;";
-inline constexpr std::string_view kGeneratorLine =
-    "}\r\n{\\*\\generator Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\cf1\\lang2052\\f0\\fs20";
+// What the document adds to the fixed pieces of richtext/rtf_frame.h: the body's
+// character format, whose "\cf1" colours the first cell (it has no switch of its own),
+// and the tail.
+inline constexpr std::string_view kBodyFormat = "\\cf1\\lang2052\\f0\\fs20";
 inline constexpr std::string_view kDocumentTail = "\\cf0\\par}";
 
+// The nine pieces of a document in order, byte for byte: font table, colour table
+// around its entries, generator line, body, tail. The views point into the arguments
+// and the constants.
+constexpr std::array<std::string_view, 9> DocumentPieces(std::string_view colour_table_entries,
+                                                         std::string_view body) {
+  return {kRtfHead,     kRtfTableEnd,  kRtfColourTableStart, colour_table_entries,
+          kRtfTableEnd, kRtfBodyStart, kBodyFormat,          body,
+          kDocumentTail};
+}
+
 // Bytes the frame adds to colour-table entries and body.
-inline constexpr std::size_t kDocumentFrameSize = kDocumentHeader.size() +
-                                                  kColourTableOpening.size() +
-                                                  kGeneratorLine.size() + kDocumentTail.size();
+inline constexpr std::size_t kDocumentFrameSize = [] {
+  std::size_t size = 0;
+  for (const std::string_view piece : DocumentPieces({}, {})) size += piece.size();
+  return size;
+}();
 
 struct DocumentState {
   Text document_text;     // the finished document of the last run
@@ -44,9 +53,8 @@ DocumentState& GlobalDocument();
 // The exit routine: releases the texts of the program's document state.
 void ReleaseDocumentTexts();
 
-// The six pieces of the document in order: header, colour-table opening, colour-table
-// entries, generator line, body, tail. The views point into state and the constants.
-std::array<std::string_view, 6> DocumentPieces(const DocumentState& state);
+// The pieces of the document around state's colour-table entries and body.
+std::array<std::string_view, 9> DocumentPieces(const DocumentState& state);
 
 // The pieces of DocumentPieces joined into one text.
 Text BuildDocumentText(const DocumentState& state);

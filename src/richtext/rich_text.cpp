@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "richtext/rtf_frame.h"
 #include "text/codepage.h"
 
 namespace kolvane {
@@ -18,13 +19,6 @@ constexpr char16_t kReplacement = 0xFFFD;
 constexpr char kUpperHex[] = "0123456789ABCDEF";
 constexpr char kLowerHex[] = "0123456789abcdef";
 
-// The head of every document we write, byte for byte as the program's own documents
-// start, up to the end of the 宋体 entry of the font table.
-constexpr std::string_view kRtfHead =
-    "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052"
-    "{\\fonttbl{\\f0\\fmodern\\fprq6\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}";
-constexpr std::string_view kRtfBodyStart =
-    "{\\*\\generator Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\lang2052";
 constexpr std::int16_t kRtfDefaultFontSize = 24;
 // The longest format switches before a run ("\cf2147483647\f2147483647\fs-32768\b0\i0
 // \ulnone") and the longest form of one UTF-16 unit ("\u-32768\'3F").
@@ -280,12 +274,8 @@ void AppendText(RichText& document, std::u16string_view text, const CharFormat& 
   if (document.paragraphs.empty()) StartParagraph(document);
   Paragraph& paragraph = document.paragraphs.back();
   while (!text.empty()) {
-    if (paragraph.runs.empty() || paragraph.runs.back().format != format ||
-        paragraph.runs.back().length == std::numeric_limits<std::uint32_t>::max()) {
-      paragraph.runs.push_back(TextRun{0, format});
-    }
-    TextRun& run = paragraph.runs.back();
-    const std::size_t room = std::numeric_limits<std::uint32_t>::max() - run.length;
+    TextRun& run = RunToAppendTo(paragraph, format);
+    const std::size_t room = kMaxRunLength - run.length;
     const std::size_t n = text.size() < room ? text.size() : room;
     paragraph.text.append(text.substr(0, n));
     run.length += static_cast<std::uint32_t>(n);
@@ -317,7 +307,8 @@ std::string WriteRtf(const RichText& document) {
     AppendRtfText(out, Utf16FromUtf8(document.fonts[i]), encoder);
     out += ";}";
   }
-  out += "}\r\n{\\colortbl ;";
+  out += kRtfTableEnd;
+  out += kRtfColourTableStart;
 
   // One entry per distinct colour, in order of first use; entry 0 is the automatic one.
   ColourEntries colour_entries;
@@ -338,8 +329,9 @@ std::string WriteRtf(const RichText& document) {
       out += ";";
     }
   }
-  out += "}\r\n";
+  out += kRtfTableEnd;
   out += kRtfBodyStart;
+  out += "\\lang2052";
 
   // An upper bound of the body, reserved at once: pages of it that go unused are never
   // touched, while growing a string of hundreds of megabytes step by step copies it.

@@ -2,6 +2,7 @@
 // The document model of the rich edit box, and the RTF, HTML and plain-text forms that
 // a copy puts on the clipboard.
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ struct CharFormat {
 
   bool operator==(const CharFormat&) const = default;
 };
+
+// The most UTF-16 units a run holds; text beyond it goes on in a new run.
+inline constexpr std::uint32_t kMaxRunLength = std::numeric_limits<std::uint32_t>::max();
 
 // A stretch of a paragraph's text in one format.
 struct TextRun {
@@ -56,9 +60,27 @@ inline constexpr std::string_view kDefaultFaceName = "\xE5\xAE\x8B\xE4\xBD\x93";
 // Starts a new, empty paragraph at the end of the document.
 void StartParagraph(RichText& document);
 
+// The run that text in the given format goes on at the end of the paragraph: its last
+// run when that has the format and room for more, otherwise a new, empty one.
+inline TextRun& RunToAppendTo(Paragraph& paragraph, const CharFormat& format) {
+  if (paragraph.runs.empty() || paragraph.runs.back().format != format ||
+      paragraph.runs.back().length == kMaxRunLength) {
+    paragraph.runs.push_back(TextRun{0, format});
+  }
+  return paragraph.runs.back();
+}
+
 // Appends text in the given format to the last paragraph (starting one if there is none),
 // merged into the last run when the formats are equal.
 void AppendText(RichText& document, std::u16string_view text, const CharFormat& format);
+
+// AppendText of a single UTF-16 unit, for readers that produce text one unit at a time.
+inline void AppendUnit(RichText& document, char16_t unit, const CharFormat& format) {
+  if (document.paragraphs.empty()) StartParagraph(document);
+  Paragraph& paragraph = document.paragraphs.back();
+  ++RunToAppendTo(paragraph, format).length;
+  paragraph.text.push_back(unit);
+}
 
 // The index of a face name in document.fonts, added at the end if it is not there yet.
 std::int32_t FontIndex(RichText& document, std::string_view name);

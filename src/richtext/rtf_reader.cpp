@@ -1,7 +1,5 @@
 #include "richtext/rtf_reader.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -13,6 +11,8 @@
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "text/iconv_converter.h"
 
 namespace kolvane {
 namespace {
@@ -98,14 +98,11 @@ class CodePageDecoder {
     } else {
       std::snprintf(name, sizeof name, "CP%d", code_page);
     }
-    const iconv_t cd = iconv_open("UTF-16LE", name);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
-    return std::unique_ptr<CodePageDecoder>(new CodePageDecoder(code_page, cd));
+    std::unique_ptr<CodePageDecoder> decoder(new CodePageDecoder(code_page, name));
+    if (!decoder->converter_.Ok()) return nullptr;
+    decoder->ConvertSingles();
+    return decoder;
   }
-
-  ~CodePageDecoder() { iconv_close(cd_); }
-  CodePageDecoder(const CodePageDecoder&) = delete;
-  CodePageDecoder& operator=(const CodePageDecoder&) = delete;
 
   bool IsLead(std::uint8_t b) const { return IsLeadByte(code_page_, b); }
   char16_t Single(std::uint8_t b) const { return singles_[b]; }
@@ -117,39 +114,40 @@ class CodePageDecoder {
     char16_t& unit = (*row)[trail];
     if (unit == 0) {
       const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-      unit = Convert(bytes, 2);
+      unit = Convert(std::string_view(bytes, 2));
     }
     return unit;
   }
 
  private:
-  CodePageDecoder(int code_page, iconv_t cd) : code_page_(code_page), cd_(cd) {
+  CodePageDecoder(int code_page, const char* charset)
+      : code_page_(code_page), converter_("UTF-16LE", charset) {}
+
+  void ConvertSingles() {
     // ASCII is the same in every code page we read.
     for (int b = 0; b < 0x80; ++b) singles_[b] = static_cast<char16_t>(b);
     for (int b = 0x80; b < 0x100; ++b) {
       const char byte = static_cast<char>(b);
-      singles_[b] = IsLead(static_cast<std::uint8_t>(b)) ? kReplacement : Convert(&byte, 1);
+      singles_[b] =
+          IsLead(static_cast<std::uint8_t>(b)) ? kReplacement : Convert(std::string_view(&byte, 1));
     }
   }
 
   // One character, or U+FFFD when the bytes form none (or one beyond the BMP, which
-  // these code pages do not reach).
-  char16_t Convert(const char* bytes, std::size_t count) {
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    char* in = const_cast<char*>(bytes);
-    std::size_t in_left = count;
-    char buffer[8];
-    char* out = buffer;
-    std::size_t out_left = sizeof buffer;
-    const std::size_t r = iconv(cd_, &in, &in_left, &out, &out_left);
-    if (r == static_cast<std::size_t>(-1) || in_left != 0 || out - buffer != 2) return kReplacement;
-    const char16_t unit = static_cast<char16_t>(static_cast<std::uint8_t>(buffer[0]) |
-                                                (static_cast<std::uint8_t>(buffer[1]) << 8));
+  // these code pages do not reach). Bytes are read one character at a time, so a letter
+  // that iconv holds back for a combining mark that might follow forms none either.
+  char16_t Convert(std::string_view bytes) {
+    std::string utf16;
+    if (!converter_.Convert(bytes, utf16, HeldBack::kDrop) || utf16.size() != 2) {
+      return kReplacement;
+    }
+    const char16_t unit = static_cast<char16_t>(static_cast<std::uint8_t>(utf16[0]) |
+                                                (static_cast<std::uint8_t>(utf16[1]) << 8));
     return unit == 0 ? kReplacement : unit;
   }
 
   int code_page_;
-  iconv_t cd_;
+  IconvConverter converter_;
   std::array<char16_t, 256> singles_{};
   // By lead byte, then trail byte; 0 = not converted yet. Rows come on first use, so a
   // document of a few characters costs a few hundred bytes, not the whole code page.
@@ -476,6 +474,8 @@ class RtfParser {
     return true;
   }
 
+  // A control word: \bin with its data, part of a \uN fallback, a starred destination
+  // to skip, or a word to act on.
   void Control(const ControlWord& word) {
     FlushLead();
     const WordEntry* entry = LookUpWord(word.name);
@@ -501,28 +501,69 @@ class RtfParser {
       SkipCurrentGroup();
       return;
     }
-    if (entry == nullptr) return;
+    if (entry != nullptr) Act(*entry, word, at_group_start);
+  }
 
-    const std::int32_t n = word.parameter;
-    GroupState& state = Top();
-    switch (entry->word) {
+  // Acts on a control word of the table, through the handler of its kind.
+  void Act(const WordEntry& entry, const ControlWord& word, bool at_group_start) {
+    switch (entry.word) {
       case Word::kSkippedDestination:
-        if (at_group_start) SkipCurrentGroup();
-        break;
       case Word::kFontTable:
-        if (at_group_start) {
-          state.destination = destination_ = Destination::kFontTable;
-          pending_font_ = PendingFont{};
-          resolve_needed_ = true;
-        }
+      case Word::kColourTable: DestinationWord(entry.word, at_group_start); break;
+      case Word::kAnsi:
+      case Word::kAnsiCodePage:
+      case Word::kMac:
+      case Word::kPc:
+      case Word::kPca: CodePageWord(entry.word, word.parameter); break;
+      case Word::kDefaultFont:
+      case Word::kFont:
+      case Word::kFontCharset:
+      case Word::kFontCodePage: FontWord(entry.word, word.parameter); break;
+      case Word::kFontSize:
+      case Word::kColour:
+      case Word::kPlain:
+      case Word::kBold:
+      case Word::kItalic:
+      case Word::kUnderline:
+      case Word::kUnderlineNone: FormatWord(entry.word, word); break;
+      case Word::kParagraph:
+        if (destination_ == Destination::kBody) NewParagraph();
+        break;
+      case Word::kCharacter: EmitUnit(entry.character); break;
+      case Word::kUnicode: UnicodeCharacter(word); break;
+      case Word::kFallbackLength:
+        Top().fallback_length = word.has_parameter && word.parameter > 0 ? word.parameter : 0;
+        break;
+      case Word::kBinary: break;  // Control skips it with its data
+      case Word::kRed:
+      case Word::kGreen:
+      case Word::kBlue: ColourComponent(entry.word, word.parameter); break;
+    }
+  }
+
+  // A destination word counts only as its group's first: the font and colour tables are
+  // read from there on, every other destination is skipped.
+  void DestinationWord(Word word, bool at_group_start) {
+    if (!at_group_start) return;
+    GroupState& state = Top();
+    switch (word) {
+      case Word::kFontTable:
+        state.destination = destination_ = Destination::kFontTable;
+        pending_font_ = PendingFont{};
+        resolve_needed_ = true;
         break;
       case Word::kColourTable:
-        if (at_group_start) {
-          state.destination = destination_ = Destination::kColourTable;
-          colours_.clear();
-          pending_colour_ = PendingColour{};
-        }
+        state.destination = destination_ = Destination::kColourTable;
+        colours_.clear();
+        pending_colour_ = PendingColour{};
         break;
+      default: SkipCurrentGroup(); break;
+    }
+  }
+
+  // \ansi, \ansicpgN, \mac, \pc, \pca: the document's code page.
+  void CodePageWord(Word word, std::int32_t n) {
+    switch (word) {
       case Word::kAnsi: SetDocumentCodePage(kAnsiCodePage); break;
       case Word::kAnsiCodePage:
         if (n > 0) SetDocumentCodePage(n);
@@ -530,94 +571,93 @@ class RtfParser {
       case Word::kMac: SetDocumentCodePage(10000); break;
       case Word::kPc: SetDocumentCodePage(437); break;
       case Word::kPca: SetDocumentCodePage(850); break;
+      default: break;
+    }
+  }
+
+  // \deff and \f pick the font in force; inside the font table \f starts an entry instead,
+  // and \fcharset or \cpg give the entry's code page.
+  void FontWord(Word word, std::int32_t n) {
+    const bool in_font_table = destination_ == Destination::kFontTable;
+    switch (word) {
       case Word::kDefaultFont:
         default_font_ = n;
-        state.rtf_font = n;
+        Top().rtf_font = n;
         resolve_needed_ = true;
         break;
       case Word::kFont:
-        if (destination_ == Destination::kFontTable) {
+        if (in_font_table) {
           StartFont(n);
         } else {
-          state.rtf_font = n;
+          Top().rtf_font = n;
           resolve_needed_ = true;
         }
         break;
       case Word::kFontCharset:
-        if (destination_ == Destination::kFontTable) {
+        if (in_font_table) {
           pending_font_.entry.code_page = CodePageOfCharset(n);
           resolve_needed_ = true;
         }
         break;
       case Word::kFontCodePage:
-        if (destination_ == Destination::kFontTable && n > 0) {
+        if (in_font_table && n > 0) {
           pending_font_.entry.code_page = n;
           resolve_needed_ = true;
         }
         break;
+      default: break;
+    }
+  }
+
+  // The group's character format: size, colour, \plain and the toggles, which a
+  // parameter of 0 turns off and anything else (or none) on.
+  void FormatWord(Word word, const ControlWord& control) {
+    const std::int32_t n = control.parameter;
+    const bool on = !control.has_parameter || n != 0;
+    GroupState& state = Top();
+    switch (word) {
       case Word::kFontSize:
         // \fs0 and negative sizes mean nothing sensible; they keep the default size.
         state.format.font_size =
-            word.has_parameter && n > 0
+            control.has_parameter && n > 0
                 ? static_cast<std::int16_t>(n < kMaxFontSize ? n : kMaxFontSize)
                 : kDefaultFontSize;
-        format_changed_ = true;
         break;
-      case Word::kColour:
-        state.format.colour = ColourEntry(n);
-        format_changed_ = true;
-        break;
+      case Word::kColour: state.format.colour = ColourEntry(n); break;
       case Word::kPlain:
         state.format = CharFormat{};
         state.rtf_font = default_font_;
         resolve_needed_ = true;
         break;
-      case Word::kParagraph:
-        if (destination_ == Destination::kBody) NewParagraph();
-        break;
-      case Word::kCharacter: EmitUnit(entry->character); break;
-      case Word::kBold:
-        state.format.bold = !word.has_parameter || n != 0;
-        format_changed_ = true;
-        break;
-      case Word::kItalic:
-        state.format.italic = !word.has_parameter || n != 0;
-        format_changed_ = true;
-        break;
-      case Word::kUnderline:
-        state.format.underline = !word.has_parameter || n != 0;
-        format_changed_ = true;
-        break;
-      case Word::kUnderlineNone:
-        state.format.underline = false;
-        format_changed_ = true;
-        break;
-      case Word::kUnicode:
-        if (!word.has_parameter) break;
-        // Parameters are signed 16-bit: -1 is U+FFFF.
-        if (n >= -0x8000 && n <= 0xFFFF) {
-          EmitUnit(static_cast<char16_t>(n < 0 ? n + 0x10000 : n));
-        } else {
-          EmitUnit(kReplacement);
-        }
-        skip_fallback_ = state.fallback_length;
-        break;
-      case Word::kFallbackLength:
-        state.fallback_length = word.has_parameter && n > 0 ? n : 0;
-        break;
-      case Word::kBinary: break;
-      case Word::kRed:
-      case Word::kGreen:
-      case Word::kBlue:
-        if (destination_ == Destination::kColourTable) {
-          const auto value = static_cast<std::uint8_t>(n < 0 ? 0 : n > 255 ? 255 : n);
-          if (entry->word == Word::kRed) pending_colour_.red = value;
-          if (entry->word == Word::kGreen) pending_colour_.green = value;
-          if (entry->word == Word::kBlue) pending_colour_.blue = value;
-          pending_colour_.any = true;
-        }
-        break;
+      case Word::kBold: state.format.bold = on; break;
+      case Word::kItalic: state.format.italic = on; break;
+      case Word::kUnderline: state.format.underline = on; break;
+      case Word::kUnderlineNone: state.format.underline = false; break;
+      default: break;
     }
+  }
+
+  // \uN: one UTF-16 unit, then the group's \uc count of fallback to drop.
+  void UnicodeCharacter(const ControlWord& word) {
+    if (!word.has_parameter) return;
+    const std::int32_t n = word.parameter;
+    // Parameters are signed 16-bit: -1 is U+FFFF.
+    if (n >= -0x8000 && n <= 0xFFFF) {
+      EmitUnit(static_cast<char16_t>(n < 0 ? n + 0x10000 : n));
+    } else {
+      EmitUnit(kReplacement);
+    }
+    skip_fallback_ = Top().fallback_length;
+  }
+
+  // \red, \green, \blue: a component of the colour-table entry being read.
+  void ColourComponent(Word word, std::int32_t n) {
+    if (destination_ != Destination::kColourTable) return;
+    const auto value = static_cast<std::uint8_t>(n < 0 ? 0 : n > 255 ? 255 : n);
+    if (word == Word::kRed) pending_colour_.red = value;
+    if (word == Word::kGreen) pending_colour_.green = value;
+    if (word == Word::kBlue) pending_colour_.blue = value;
+    pending_colour_.any = true;
   }
 
   // Drops the group whose destination word was just read: its state now, its content
@@ -673,7 +713,6 @@ class RtfParser {
   // only when text comes, so a \f before the font table is read still finds its face.
   void Resolve() {
     resolve_needed_ = false;
-    format_changed_ = true;
     int code_page = document_code_page_;
     if (destination_ == Destination::kFontTable) {
       if (pending_font_.entry.code_page > 0) code_page = pending_font_.entry.code_page;
@@ -774,24 +813,10 @@ class RtfParser {
 
   void Append(char16_t unit) {
     if (resolve_needed_) Resolve();
-    Paragraph& paragraph = out_.paragraphs.back();
-    if (format_changed_ || paragraph.runs.empty() ||
-        paragraph.runs.back().length == std::numeric_limits<std::uint32_t>::max()) {
-      format_changed_ = false;
-      const CharFormat& format = Top().format;
-      if (paragraph.runs.empty() || paragraph.runs.back().format != format ||
-          paragraph.runs.back().length == std::numeric_limits<std::uint32_t>::max()) {
-        paragraph.runs.push_back(TextRun{0, format});
-      }
-    }
-    paragraph.text.push_back(unit);
-    ++paragraph.runs.back().length;
+    AppendUnit(out_, unit, Top().format);
   }
 
-  void NewParagraph() {
-    out_.paragraphs.emplace_back();
-    format_changed_ = true;
-  }
+  void NewParagraph() { StartParagraph(out_); }
 
   struct PendingFont {
     std::int32_t number = 0;
@@ -829,7 +854,6 @@ class RtfParser {
   std::vector<std::pair<int, std::unique_ptr<CodePageDecoder>>> decoders_;
   CodePageDecoder* decoder_ = nullptr;
   bool resolve_needed_ = true;
-  bool format_changed_ = true;
 };
 
 }  // namespace

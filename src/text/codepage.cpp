@@ -1,49 +1,11 @@
 #include "text/codepage.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstring>
+
+#include "text/iconv_converter.h"
 
 namespace kolvane {
 namespace {
-
-// One iconv conversion descriptor, opened on first use and kept for the process.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (Ok()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  bool Ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts one whole character sequence; false when the input holds an invalid or
-  // unconvertible sequence (iconv stops there).
-  bool Convert(std::string_view in, std::string& out) {
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    char* in_ptr = const_cast<char*>(in.data());
-    std::size_t in_left = in.size();
-    char buffer[256];
-    while (in_left > 0) {
-      char* out_ptr = buffer;
-      std::size_t out_left = sizeof buffer;
-      const std::size_t r = iconv(cd_, &in_ptr, &in_left, &out_ptr, &out_left);
-      out.append(buffer, static_cast<std::size_t>(out_ptr - buffer));
-      if (r == static_cast<std::size_t>(-1) && errno != E2BIG) return false;
-    }
-    char* out_ptr = buffer;
-    std::size_t out_left = sizeof buffer;
-    iconv(cd_, nullptr, nullptr, &out_ptr, &out_left);
-    out.append(buffer, static_cast<std::size_t>(out_ptr - buffer));
-    return true;
-  }
-
- private:
-  iconv_t cd_;
-};
 
 // Length of the UTF-8 sequence a lead byte starts; 1 for a stray byte.
 std::size_t Utf8SequenceLength(unsigned char lead) {
@@ -57,7 +19,7 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
 }  // namespace
 
 Text Cp936FromUtf8(std::string_view utf8) {
-  static Converter converter("CP936", "UTF-8");
+  static IconvConverter converter("CP936", "UTF-8");
   Text out;
   out.reserve(utf8.size());
   std::size_t i = 0;
@@ -82,7 +44,7 @@ Text Cp936FromUtf8(std::string_view utf8) {
 }
 
 std::u32string CodePointsFromCp936(std::string_view cp936) {
-  static Converter converter("UTF-32LE", "CP936");
+  static IconvConverter converter("UTF-32LE", "CP936");
   std::u32string out;
   out.reserve(cp936.size());
   std::size_t i = 0;

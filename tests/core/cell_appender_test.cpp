@@ -205,6 +205,8 @@ TEST(Document, SmallestPictures) {
       {"width 0, two rows", 0, 2, 3,
        frame_start + white + white + generator + "\\par\\cf2\\par\\cf0\\par}"},
   };
+  // The document of no cells is the frame alone.
+  EXPECT_EQ(kDocumentFrameSize, cases[0].document.size());
   for (const Case& c : cases) {
     DocumentState state;
     AppendRun(state, c.width, c.height, kGuang, [](int, int) { return kWhite; });

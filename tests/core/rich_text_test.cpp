@@ -78,6 +78,41 @@ TEST(RichText, AppendTextMergesEqualFormats) {
   EXPECT_EQ(document.paragraphs[1].runs, (std::vector<TextRun>{{1, Format(2, -1)}}));
 }
 
+TEST(RichText, AppendUnitBuildsWhatAppendTextBuilds) {
+  RichText by_text;
+  RichText by_unit;
+  AppendUnit(by_unit, u'a', Format(1, -1));  // starts the first paragraph, as AppendText does
+  AppendText(by_text, u"a", Format(1, -1));
+  for (const auto& [text, format] :
+       std::vector<std::pair<std::u16string, CharFormat>>{{u"bc", Format(1, -1)},
+                                                          {u"d", Format(2, -1)},
+                                                          {u"e", Format(2, 0)},
+                                                          {u"f", Format(1, 0)}}) {
+    AppendText(by_text, text, format);
+    for (const char16_t unit : text) AppendUnit(by_unit, unit, format);
+  }
+  StartParagraph(by_text);
+  StartParagraph(by_unit);
+  AppendText(by_text, u"g", Format(1, 0));
+  AppendUnit(by_unit, u'g', Format(1, 0));
+  EXPECT_EQ(by_unit, by_text);
+  EXPECT_EQ(by_unit.paragraphs[0].runs.size(), 4u);
+}
+
+TEST(RichText, AFullRunTakesNoMoreText) {
+  const CharFormat format = Format(1, -1);
+  Paragraph nearly_full;  // its text left out: only the run's length counts here
+  nearly_full.runs = {{kMaxRunLength - 1, format}};
+  RichText by_text{{nearly_full}, {}};
+  AppendText(by_text, u"ab", format);
+  EXPECT_EQ(by_text.paragraphs[0].runs,
+            (std::vector<TextRun>{{kMaxRunLength, format}, {1, format}}));
+  RichText by_unit{{nearly_full}, {}};
+  AppendUnit(by_unit, u'a', format);
+  AppendUnit(by_unit, u'b', format);
+  EXPECT_EQ(by_unit, by_text);
+}
+
 TEST(RichText, FontIndexAddsEachNameOnce) {
   RichText document;
   EXPECT_EQ(FontIndex(document, "Arial"), 0);

@@ -133,6 +133,13 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"lead_cut_by_control_word", "{\\rtf1\\ansicpg936 \\'b9\\b\\'e2}",
                  "[\xEF\xBF\xBD][\xEF\xBF\xBD|b]"},
         ReadCase{"ansi_by_default", "{\\rtf1 \\'e9\\'80}", "[\xC3\xA9\xE2\x82\xAC]"},
+        ReadCase{"code_page_words",
+                 "{\\rtf1\\mac \\'8e\\pc \\'82\\pca \\'d5\\ansicpg0 \\'d5\\ansi \\'d5}",
+                 "[\xC3\xA9\xC3\xA9\xC4\xB1\xC4\xB1\xC3\x95]"},  // é é ı ı Õ
+        ReadCase{"font_code_page",
+                 "{\\rtf1{\\fonttbl{\\f0\\fcharset0\\cpg936 A;}{\\f1\\cpg0 B;}}"
+                 "\\f0\\'b9\\'e2\\f1\\'e9}",
+                 "[\xE5\x85\x89|A][\xC3\xA9|B]"},
         ReadCase{"font_charset_picks_code_page",
                  "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset134 SimSun;}{\\f1\\fcharset0 Arial;}}"
                  "\\f0\\'b9\\'e2\\f1\\'e9}",
