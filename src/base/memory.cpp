@@ -21,6 +21,15 @@ void AdviseHugePages(const void* data, std::size_t size) {
 
 namespace kolvane {
 
+std::uint64_t PhysicalMemoryBytes() {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page_size = sysconf(_SC_PAGE_SIZE);
+  if (pages <= 0 || page_size <= 0) return 0;
+  const auto count = static_cast<std::uint64_t>(pages);
+  const auto size = static_cast<std::uint64_t>(page_size);
+  return count > UINT64_MAX / size ? UINT64_MAX : count * size;
+}
+
 void RestartWithMemoryTuning(char** argv) {
   if (std::getenv("GLIBC_TUNABLES") != nullptr) return;
   // Huge pages for large blocks; blocks up to 256 MiB from the heap, which is trimmed

@@ -1,6 +1,7 @@
 #pragma once
 // Hints to the system about large buffers.
 #include <cstddef>
+#include <cstdint>
 
 namespace kolvane {
 
@@ -13,6 +14,9 @@ void AdviseHugePages(const void* data, std::size_t size);
 }  // namespace kolvane
 
 namespace kolvane {
+
+// The machine's physical memory in bytes; 0 when the system does not tell.
+std::uint64_t PhysicalMemoryBytes();
 
 // Runs the process anew, once, with glibc's allocator set to ask for transparent huge
 // pages and to keep freed memory for reuse (its tunables are read only at start-up).

@@ -7,8 +7,6 @@
 #include <new>
 #include <stdexcept>
 
-#include <unistd.h>
-
 #include "convert/text_forms.h"
 #include "base/memory.h"
 
@@ -22,8 +20,10 @@ constexpr std::string_view kColourSwitch = "\\cf";
 constexpr std::string_view kParagraphMark = "\\par";
 
 // Three components of at most three digits each.
-constexpr std::size_t kMaxEntrySize = kRed.size() + kGreen.size() + kBlue.size() + 3 * 3 + 1;
-constexpr std::size_t kMaxSwitchSize = kColourSwitch.size() + kMaxIntegerTextSize;
+static_assert(kMaxColourEntrySize == kRed.size() + kGreen.size() + kBlue.size() + 3 * 3 + 1);
+static_assert(kMaxColourSwitchSize == kColourSwitch.size() + kMaxIntegerTextSize);
+constexpr std::size_t kMaxEntrySize = kMaxColourEntrySize;
+constexpr std::size_t kMaxSwitchSize = kMaxColourSwitchSize;
 // Texts up to this many bytes are escaped on the stack together with the colour
 // switch, so the usual cell costs one append to the body.
 constexpr std::size_t kShortText = 16;
@@ -85,6 +85,14 @@ void AppendTextPart(Text& out, std::string_view text) {
   });
 }
 
+std::uint64_t AddSaturated(std::uint64_t a, std::uint64_t b) {
+  return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
+std::uint64_t MultiplySaturated(std::uint64_t a, std::uint64_t b) {
+  return a != 0 && b > UINT64_MAX / a ? UINT64_MAX : a * b;
+}
+
 bool MultiplyWithin(std::uint64_t a, std::uint64_t b, std::uint64_t limit,
                     std::uint64_t& product) {
   if (a != 0 && b > limit / a) return false;
@@ -92,15 +100,19 @@ bool MultiplyWithin(std::uint64_t a, std::uint64_t b, std::uint64_t limit,
   return true;
 }
 
-// 0 when the system does not tell.
-std::uint64_t PhysicalMemoryBytes() {
-  const long pages = sysconf(_SC_PHYS_PAGES);
-  const long page_size = sysconf(_SC_PAGE_SIZE);
-  if (pages <= 0 || page_size <= 0) return 0;
-  return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size);
-}
-
 }  // namespace
+
+std::uint64_t CellTextPartSize(std::string_view text) {
+  if (FindAtCharacterStart(text, kLineBreak) == std::string_view::npos) {
+    return MultiplySaturated(4, text.size());
+  }
+  std::uint64_t bytes = 0;
+  ForEachPiece(text, kLineBreak, [&bytes](std::string_view line) {
+    bytes = AddSaturated(bytes, AddSaturated(MultiplySaturated(4, line.size()),
+                                             kParagraphMark.size()));
+  });
+  return bytes;
+}
 
 void AppendCell(DocumentState& state, std::string_view text, Colour colour) {
   if (state.cell_counter == 1) state.cell_counter = 2;
@@ -127,10 +139,8 @@ void AppendCell(DocumentState& state, std::string_view text, Colour colour) {
 
 void ReserveCells(DocumentState& state, std::int64_t cells, std::string_view text) {
   if (cells <= 0) return;
-  Text part;
-  AppendTextPart(part, text);
   const std::uint64_t fragment_bound =
-      kMaxSwitchSize + std::max(part.size(), kParagraphMark.size());
+      kMaxSwitchSize + std::max<std::uint64_t>(CellTextPartSize(text), kParagraphMark.size());
   // Far beyond any memory; keeps the sums below from overflowing.
   constexpr std::uint64_t kLimit = std::numeric_limits<std::uint64_t>::max() / 8;
   std::uint64_t entries = 0;

@@ -8,6 +8,14 @@
 
 namespace kolvane {
 
+// The longest colour-table entry, "\red255\green255\blue255;".
+inline constexpr std::size_t kMaxColourEntrySize = 25;
+// The longest colour switch, "\cf" and the longest counter text.
+inline constexpr std::size_t kMaxColourSwitchSize = 3 + 11;
+
+// Bytes AppendCell writes for text after the colour switch; saturates at UINT64_MAX.
+std::uint64_t CellTextPartSize(std::string_view text);
+
 // Appends "\red"R"\green"G"\blue"B";" for colour (0x00BBGGRR, top byte ignored) to
 // color_table_text and the cell's fragment to body_text: "\cf" and cell_counter (none
 // while it is 0), then text as hexadecimal escapes, or, when text holds CR LF, each of

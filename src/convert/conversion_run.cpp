@@ -6,20 +6,15 @@
 #include <optional>
 #include <stdexcept>
 
-#include <unistd.h>
-
+#include "base/memory.h"
 #include "convert/cell_appender.h"
 #include "convert/text_forms.h"
 
 namespace kolvane {
 namespace {
 
-// "\red255\green255\blue255;", the longest colour-table entry.
-constexpr std::uint64_t kMaxEntryBytes = 25;
-// "\cf" and the longest counter text.
-constexpr std::uint64_t kMaxSwitchBytes = 3 + kMaxIntegerTextSize;
-// "\par", the text part of a row-end cell.
-constexpr std::uint64_t kRowEndPartBytes = 4;
+constexpr std::uint64_t kMaxEntryBytes = kMaxColourEntrySize;
+constexpr std::uint64_t kMaxSwitchBytes = kMaxColourSwitchSize;
 constexpr std::uint64_t kSaturated = std::numeric_limits<std::uint64_t>::max();
 
 std::uint64_t AddSaturated(std::uint64_t a, std::uint64_t b) {
@@ -28,27 +23,6 @@ std::uint64_t AddSaturated(std::uint64_t a, std::uint64_t b) {
 
 std::uint64_t MultiplySaturated(std::uint64_t a, std::uint64_t b) {
   return a != 0 && b > kSaturated / a ? kSaturated : a * b;
-}
-
-// Bytes AppendCell writes for text after the colour switch.
-std::uint64_t TextPartBytes(std::string_view text) {
-  if (FindAtCharacterStart(text, kLineBreak) == std::string_view::npos) {
-    return MultiplySaturated(4, text.size());
-  }
-  std::uint64_t bytes = 0;
-  ForEachPiece(text, kLineBreak, [&bytes](std::string_view line) {
-    bytes = AddSaturated(bytes, AddSaturated(MultiplySaturated(4, line.size()), 4));
-  });
-  return bytes;
-}
-
-// 0 when the system does not tell.
-std::uint64_t PhysicalMemoryBytes() {
-  const long pages = sysconf(_SC_PHYS_PAGES);
-  const long page_size = sysconf(_SC_PAGE_SIZE);
-  if (pages <= 0 || page_size <= 0) return 0;
-  return MultiplySaturated(static_cast<std::uint64_t>(pages),
-                           static_cast<std::uint64_t>(page_size));
 }
 
 // (index - 1) * extent as a drawing position, or nothing where the product leaves the
@@ -77,8 +51,8 @@ std::uint64_t DocumentMemoryBound(int width, int height, std::string_view text) 
   const std::uint64_t table =
       MultiplySaturated(AddSaturated(picture_cells, rows), kMaxEntryBytes);
   const std::uint64_t body = AddSaturated(
-      MultiplySaturated(picture_cells, AddSaturated(kMaxSwitchBytes, TextPartBytes(text))),
-      MultiplySaturated(rows, kMaxSwitchBytes + kRowEndPartBytes));
+      MultiplySaturated(picture_cells, AddSaturated(kMaxSwitchBytes, CellTextPartSize(text))),
+      MultiplySaturated(rows, kMaxSwitchBytes + CellTextPartSize(kLineBreak)));
   // FinishDocument holds the colour table besides the document it copies it into.
   return AddSaturated(AddSaturated(MultiplySaturated(2, table), body), kDocumentFrameSize);
 }
