@@ -57,7 +57,7 @@ void Run(benchmark::State& bench, Canvas& source) {
   ResetPeakMemory();
   for (auto _ : bench) {
     DocumentState state;
-    if (RunConversion(kGuang, source, *target, state, sinks) != RunResult::kDone) {
+    if (RunConversion(kGuang, source, target.get(), state, sinks) != RunResult::kDone) {
       bench.SkipWithError("the run failed");
       return;
     }

@@ -4,7 +4,6 @@
 //   rtf_reader_bench --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
 
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -12,7 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "convert/document_state.h"
+#include "convert/cell_document.h"
+#include "convert/rtf_document.h"
 #include "richtext/rich_text.h"
 #include "richtext/rtf_reader.h"
 
@@ -30,45 +30,19 @@ double StatusMiB(const char* field) {
   return 0;
 }
 
-void AppendNumber(std::string& out, std::uint32_t value) {
-  char buffer[12];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-  out.append(buffer, end);
-}
-
 // A document of the program's form for a width x height picture: the colour of cell
-// (column, row) comes from colour_of, each row ends with a white row-end cell, and the
-// cells are numbered as the cell appender numbers them.
+// (column, row) comes from colour_of, each row ends with a white row-end cell.
 template <typename ColourOf>
 std::string ProgramDocument(std::uint32_t width, std::uint32_t height, ColourOf colour_of) {
-  std::string table;
-  std::string body;
-  const std::size_t cells = std::size_t{width + 1} * height;
-  table.reserve(cells * 25);
-  body.reserve(cells * 19);
-  std::uint32_t cell = 0;
+  CellDocument cells;
+  StartDocument(cells, "\xB9\xE2", static_cast<int>(width));
   for (std::uint32_t row = 1; row <= height; ++row) {
-    for (std::uint32_t column = 1; column <= width + 1; ++column) {
-      ++cell;
-      const Colour c = column <= width ? colour_of(column, row) : 0x00FFFFFF;
-      table += "\\red";
-      AppendNumber(table, RedOf(c));
-      table += "\\green";
-      AppendNumber(table, GreenOf(c));
-      table += "\\blue";
-      AppendNumber(table, BlueOf(c));
-      table += ';';
-      if (cell > 1) {
-        body += "\\cf";
-        AppendNumber(body, cell);
-      }
-      body += column <= width ? "\\'B9\\'E2" : "\\par";
+    for (std::uint32_t column = 1; column <= width; ++column) {
+      AppendCell(cells, colour_of(column, row));
     }
+    AppendCell(cells, 0x00FFFFFF);
   }
-  std::string document;
-  document.reserve(kDocumentFrameSize + table.size() + body.size());
-  for (const std::string_view piece : DocumentPieces(table, body)) document += piece;
-  return document;
+  return RtfDocumentText(cells);
 }
 
 // 500 x 600 cells of a colourful picture: neighbouring cells rarely share a colour.

@@ -52,7 +52,7 @@ void ConvertPicture(Shell& shell) {
 
   WindowRunSinks sinks(main.progress, main.text_art, main.document);
   const RunResult result =
-      RunConversion(text, source.Model(), main.text_art.Model(), GlobalDocument(), sinks);
+      RunConversion(text, source.Model(), &main.text_art.Model(), GlobalDocument(), sinks);
   main.text_art.RepaintChanged();
   if (result == RunResult::kOutOfMemory) {
     QMessageBox::warning(&main.window, QStringLiteral("Kolvane"),

@@ -43,13 +43,17 @@ Canvas::Canvas(const CanvasSettings& settings, const CanvasPlacement& placement)
   placement_.parent_client_width = std::max(placement_.parent_client_width, 0);
   placement_.parent_client_height = std::max(placement_.parent_client_height, 0);
   edge_ = FrameEdge(settings_.border_style);
-  font_ = Font::Create(settings_.font ? *settings_.font : DefaultGuiFontRecord());
-  // Empty lines take the height of "W"; the font never changes, so neither does it.
-  empty_line_height_ = font_->Measure("W").cy;
   RebuildPersistentBitmap(true);
 }
 
 Canvas::~Canvas() = default;
+
+Font& Canvas::TextFont() {
+  // Made on first use: finding and opening a face is the costliest part of a canvas,
+  // and a canvas that is only read never needs one.
+  if (!font_) font_ = Font::Create(settings_.font ? *settings_.font : DefaultGuiFontRecord());
+  return *font_;
+}
 
 int Canvas::ClientWidth() const { return std::max(placement_.outer.width - 2 * edge_, 0); }
 int Canvas::ClientHeight() const { return std::max(placement_.outer.height - 2 * edge_, 0); }
@@ -232,12 +236,12 @@ void Canvas::WriteTextAt(int x, int y, std::string_view text) {
     if (!line.empty()) {
       const int top = static_cast<int>(line_top);
       if (opaque) {
-        const TextExtent extent = font_->Measure(line);
+        const TextExtent extent = TextFont().Measure(line);
         const Rect cell = Intersect({x, top, extent.cx, extent.cy}, surface);
         FillRect(bitmap_, cell, settings_.text_background_colour & kColourBits);
         changed = Union(changed, cell);
       }
-      changed = Union(changed, font_->Draw(bitmap_, surface, x, top, line, colour));
+      changed = Union(changed, TextFont().Draw(bitmap_, surface, x, top, line, colour));
     }
     if (end == text.size()) break;
     // CR LF and LF LF are one break; LF CR is two.
@@ -246,7 +250,8 @@ void Canvas::WriteTextAt(int x, int y, std::string_view text) {
     if (next >= text.size()) break;  // a trailing break adds no empty line
     start = next;
     // Measured only here: a single line, the common case, needs no extent.
-    const int line_height = line.empty() ? empty_line_height_ : font_->Measure(line).cy;
+    // Empty lines take the height of "W".
+    const int line_height = TextFont().Measure(line.empty() ? "W" : line).cy;
     line_top += static_cast<long long>(line_height) + 2;
     if (line_top >= surface.Bottom()) break;  // every later line lies lower still
   }
@@ -254,11 +259,11 @@ void Canvas::WriteTextAt(int x, int y, std::string_view text) {
 }
 
 int Canvas::MeasureTextWidth(std::string_view text) {
-  return text.empty() ? 0 : font_->Measure(text).cx;
+  return text.empty() ? 0 : TextFont().Measure(text).cx;
 }
 
 int Canvas::MeasureTextHeight(std::string_view text) {
-  return text.empty() ? 0 : font_->Measure(text).cy;
+  return text.empty() ? 0 : TextFont().Measure(text).cy;
 }
 
 Colour Canvas::ReadPixel(int x, int y) const {

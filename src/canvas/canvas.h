@@ -102,6 +102,7 @@ class Canvas {
   std::function<void()> on_resized;
 
  private:
+  Font& TextFont();
   Colour DrawingTextColour() const;
   Colour DrawingBackColour() const;
   void Resize(int width, int height);
@@ -120,8 +121,7 @@ class Canvas {
   CanvasPlacement placement_;
   int edge_ = 0;  // frame width on each side
   Bitmap bitmap_;
-  std::unique_ptr<Font> font_;
-  int empty_line_height_ = 0;
+  std::unique_ptr<Font> font_;  // made on first use
   Rect dirty_;
 };
 

@@ -16,6 +16,7 @@
 #include "canvas/canvas.h"
 #include "convert/conversion_run.h"
 #include "convert/document_state.h"
+#include "convert/rtf_document.h"
 #include "layout/program_canvases.h"
 #include "convert/load_picture.h"
 #include "text/codepage.h"
@@ -128,12 +129,19 @@ bool WriteFile(const std::string& path, std::string_view bytes) {
   return std::fclose(file) == 0 && written;
 }
 
-// The document straight from its pieces: it is never held whole a second time.
+class FileSink : public ByteSink {
+ public:
+  explicit FileSink(std::FILE* file) : file_(file) {}
+  bool Write(std::string_view bytes) override { return WriteAll(file_, bytes); }
+
+ private:
+  std::FILE* file_;
+};
+
+// The document straight from the run's cells: it is never held whole.
 bool WriteDocument(std::FILE* file, const DocumentState& document) {
-  for (std::string_view piece : DocumentPieces(document)) {
-    if (!WriteAll(file, piece)) return false;
-  }
-  return std::fflush(file) == 0;
+  FileSink sink(file);
+  return WriteRtfDocument(document.cells, sink) && std::fflush(file) == 0;
 }
 
 int Run(const Options& options) {
@@ -153,7 +161,7 @@ int Run(const Options& options) {
   ConsoleSinks sinks;
   RunOptions run_options;
   run_options.assemble_document = false;
-  if (RunConversion(options.text, *source, *target, document, sinks, run_options) ==
+  if (RunConversion(options.text, *source, target.get(), document, sinks, run_options) ==
       RunResult::kOutOfMemory) {
     std::fprintf(stderr, "kolvane-convert: the document would not fit in memory\n");
     return 1;

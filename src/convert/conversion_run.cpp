@@ -7,14 +7,13 @@
 #include <stdexcept>
 
 #include "base/memory.h"
-#include "convert/cell_appender.h"
+#include "convert/cell_document.h"
+#include "convert/rtf_document.h"
 #include "convert/text_forms.h"
 
 namespace kolvane {
 namespace {
 
-constexpr std::uint64_t kMaxEntryBytes = kMaxColourEntrySize;
-constexpr std::uint64_t kMaxSwitchBytes = kMaxColourSwitchSize;
 constexpr std::uint64_t kSaturated = std::numeric_limits<std::uint64_t>::max();
 
 std::uint64_t AddSaturated(std::uint64_t a, std::uint64_t b) {
@@ -44,63 +43,63 @@ RunResult Fail(DocumentState& state, RunSinks& sinks) {
 
 }  // namespace
 
-std::uint64_t DocumentMemoryBound(int width, int height, std::string_view text) {
-  const std::uint64_t rows = static_cast<std::uint64_t>(std::max(height, 0));
-  const std::uint64_t picture_cells =
-      MultiplySaturated(rows, static_cast<std::uint64_t>(std::max(width, 0)));
-  const std::uint64_t table =
-      MultiplySaturated(AddSaturated(picture_cells, rows), kMaxEntryBytes);
-  const std::uint64_t body = AddSaturated(
-      MultiplySaturated(picture_cells, AddSaturated(kMaxSwitchBytes, CellTextPartSize(text))),
-      MultiplySaturated(rows, kMaxSwitchBytes + CellTextPartSize(kLineBreak)));
-  // FinishDocument holds the colour table besides the document it copies it into.
-  return AddSaturated(AddSaturated(MultiplySaturated(2, table), body), kDocumentFrameSize);
+std::uint64_t RunMemoryBound(int width, int height, std::string_view text, bool whole_document) {
+  const auto rows = static_cast<std::int64_t>(std::max(height, 0));
+  const std::int64_t columns = std::max(width, 0);
+  const std::uint64_t cells =
+      MultiplySaturated(static_cast<std::uint64_t>(rows), static_cast<std::uint64_t>(columns) + 1);
+  const std::uint64_t colours = MultiplySaturated(cells, sizeof(Colour));
+  return whole_document ? AddSaturated(colours, RtfDocumentSizeBound(rows, columns, text))
+                        : colours;
 }
 
-RunResult RunConversion(std::string_view text, const Canvas& source, Canvas& target,
+RunResult RunConversion(std::string_view text, const Canvas& source, Canvas* target,
                         DocumentState& state, RunSinks& sinks, const RunOptions& options) {
   // The text is the edit box's, read once: nothing can change it while a run holds
   // the user-interface thread, so every use would read these same bytes.
   state.Reset();
 
   // A run that cannot end with its document in memory would hold the user interface
-  // for minutes and then fail; it is refused before it starts. The counter names
-  // every cell's colour-table entry, so the cells must also stay countable (the
+  // for minutes and then fail; it is refused before it starts. Cell numbers name the
+  // colour-table entries as 32-bit counts, so the cells must also stay countable (the
   // canvas's size limit keeps them far below that).
   const int height = source.Height();
+  const int width = source.Width();
   const std::int64_t cells =
-      static_cast<std::int64_t>(std::max(height, 0)) * (std::max(source.Width(), 0) + 1LL);
+      static_cast<std::int64_t>(std::max(height, 0)) * (std::max(width, 0) + 1LL);
   const std::uint64_t limit =
       options.memory_limit != 0 ? options.memory_limit : PhysicalMemoryBytes();
   if (cells >= std::numeric_limits<std::int32_t>::max() ||
-      (limit != 0 && DocumentMemoryBound(source.Width(), height, text) > limit)) {
+      (limit != 0 && RunMemoryBound(width, height, text, options.assemble_document) > limit)) {
     return Fail(state, sinks);
   }
 
   try {
-    ReserveCells(state, cells, text);
+    StartDocument(state.cells, text, width);
+    state.cells.colours.reserve(static_cast<std::size_t>(cells));
+    AdviseHugePages(state.cells.colours.data(), state.cells.colours.capacity() * sizeof(Colour));
     sinks.SetProgressMaximum(height);
     for (int i = 1; i <= height; ++i) {
       sinks.SetProgress(i);
-      const std::optional<int> y = CellPosition(i, target.MeasureTextHeight(text));
-      const int width = source.Width();
+      const std::optional<int> y =
+          target ? CellPosition(i, target->MeasureTextHeight(text)) : std::nullopt;
       int j = 1;
       for (; j <= width; ++j) {
-        const std::optional<int> x = CellPosition(j, target.MeasureTextWidth(text));
         // The cell is coloured from (j, i), one step right of and below its own place.
         const Colour colour = source.ReadPixel(j, i);
-        target.SetTextColour(colour);
-        if (x && y) target.WriteTextAt(*x, *y, text);
-        AppendCell(state, text, colour);
-        ++state.cell_counter;
+        if (target) {
+          const std::optional<int> x = CellPosition(j, target->MeasureTextWidth(text));
+          target->SetTextColour(colour);
+          if (x && y) target->WriteTextAt(*x, *y, text);
+        }
+        AppendCell(state.cells, colour);
       }
       // The row end reads at W + 1 (at 1 for an empty row) and draws nothing.
-      AppendCell(state, kLineBreak, source.ReadPixel(j, i));
-      ++state.cell_counter;
+      AppendCell(state.cells, source.ReadPixel(j, i));
       sinks.RowDone();
     }
     if (!options.assemble_document) return RunResult::kDone;
-    FinishDocument(state);
+    state.document_text = RtfDocumentText(state.cells);
   } catch (const std::bad_alloc&) {
     return Fail(state, sinks);
   } catch (const std::length_error&) {

@@ -33,25 +33,25 @@ enum class RunResult {
 };
 
 struct RunOptions {
-  // Bytes the document may take while it is built; 0: the machine's physical memory.
+  // Bytes the run may hold for its document; 0: the machine's physical memory.
   std::uint64_t memory_limit = 0;
-  // false: the run ends with the colour table and the body complete in the state and
-  // document_text empty, for a caller that writes DocumentPieces out without holding
-  // the document a second time; WriteDocument is then not called.
+  // false: the run ends with its cells in the state and document_text empty, for a
+  // caller that writes the document from the cells; WriteDocument is then not called.
   bool assemble_document = true;
 };
 
 // At most the bytes a run over a width x height picture with text holds at once for
-// its document (colour table, body and frame, and the colour table again while the
-// document is put together); saturates at UINT64_MAX.
-std::uint64_t DocumentMemoryBound(int width, int height, std::string_view text);
+// its document: the cells' colours, and the whole RTF text when it is put together;
+// saturates at UINT64_MAX.
+std::uint64_t RunMemoryBound(int width, int height, std::string_view text, bool whole_document);
 
-// Resets state, then for each row i of source and column j draws text on target at
-// ((j - 1) * text width, (i - 1) * text height) in the colour source shows at (j, i)
-// and appends that cell, closes each row with a CR LF cell coloured from (W + 1, i),
-// finishes state.document_text and writes it. target is not cleared. A run whose
-// document would exceed the memory limit is refused before it draws anything.
-RunResult RunConversion(std::string_view text, const Canvas& source, Canvas& target,
+// Resets state, then for each row i of source and column j reads the colour source
+// shows at (j, i), draws text in it on target (when there is one) at
+// ((j - 1) * text width, (i - 1) * text height) and appends that cell; closes each
+// row with a row-end cell coloured from (W + 1, i); then makes state.document_text
+// from the cells and writes it. target is not cleared. A run whose document would
+// exceed the memory limit is refused before it draws anything.
+RunResult RunConversion(std::string_view text, const Canvas& source, Canvas* target,
                         DocumentState& state, RunSinks& sinks, const RunOptions& options = {});
 
 }  // namespace kolvane

@@ -168,7 +168,11 @@ TEST(KolvaneConvert, ExitStatusSaysWhetherThePictureWasRead) {
   };
   const std::vector<Case> cases = {
       {"built-in picture", {}, 0, ""},
-      {"missing file", {QStringLiteral("/nonexistent/picture.jpg")}, 1, "/nonexistent/picture.jpg"},
+      {"missing file", {QStringLiteral("/nonexistent/picture.jpg")}, 1,
+       "/nonexistent/picture.jpg: cannot be opened"},
+      {"a kind of bitmap that is not read",
+       {QString::fromStdString(std::string(KOLVANE_TEST_DATA) + "/pictures/load_rle8.bmp")}, 1,
+       "a variant of its format that is not read"},
       {"not a picture", {QString::fromStdString(std::string(KOLVANE_TEST_DATA) + "/../CMakeLists.txt")},
        1, "JPEG, Windows bitmap, GIF, icon, cursor or PCX"},
       {"unknown option", {QStringLiteral("--colour")}, 2, "usage: kolvane-convert"},

@@ -1,4 +1,5 @@
 #include "convert/conversion_run.h"
+#include "convert/rtf_document.h"
 
 #include <gtest/gtest.h>
 
@@ -140,7 +141,7 @@ TEST(RunConversion, WorkedExample) {
   DocumentState state;
   RecordingSinks sinks;
 
-  EXPECT_EQ(RunConversion(kGuang, *picture, *text_art, state, sinks), RunResult::kDone);
+  EXPECT_EQ(RunConversion(kGuang, *picture, text_art.get(), state, sinks), RunResult::kDone);
 
   const Text expected =
       "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052"
@@ -151,7 +152,7 @@ TEST(RunConversion, WorkedExample) {
       "{\\*\\generator Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\cf1\\lang2052\\f0\\fs20"
       "\\'B9\\'E2\\cf2\\'B9\\'E2\\cf3\\par\\cf4\\'B9\\'E2\\cf5\\'B9\\'E2\\cf6\\par\\cf0\\par}";
   EXPECT_EQ(state.document_text, expected);
-  EXPECT_EQ(state.cell_counter, 7);
+  EXPECT_EQ(state.cells.colours.size(), 6u);
   EXPECT_EQ(sinks.events,
             (std::vector<std::string>{"max 2", "pos 1", "row", "pos 2", "row", "doc"}));
   ASSERT_EQ(sinks.documents.size(), 1u);
@@ -171,15 +172,15 @@ TEST(RunConversion, DegenerateSizes) {
     int height;
     Text entries;
     Text body;
-    std::int32_t counter;
+    std::size_t cells;
     std::vector<std::string> events;
   };
   const std::vector<Case> cases = {
-      {"1 x 1", 1, 1, Repeat(kWhiteEntry, 2), "\\'B9\\'E2\\cf2\\par", 3,
+      {"1 x 1", 1, 1, Repeat(kWhiteEntry, 2), "\\'B9\\'E2\\cf2\\par", 2,
        {"max 1", "pos 1", "row", "doc"}},
-      {"1 high", 2, 1, Repeat(kWhiteEntry, 3), "\\'B9\\'E2\\cf2\\'B9\\'E2\\cf3\\par", 4,
+      {"1 high", 2, 1, Repeat(kWhiteEntry, 3), "\\'B9\\'E2\\cf2\\'B9\\'E2\\cf3\\par", 3,
        {"max 1", "pos 1", "row", "doc"}},
-      {"width 0", 0, 2, Repeat(kWhiteEntry, 2), "\\par\\cf2\\par", 3,
+      {"width 0", 0, 2, Repeat(kWhiteEntry, 2), "\\par\\cf2\\par", 2,
        {"max 2", "pos 1", "row", "pos 2", "row", "doc"}},
       {"height 0", 5, 0, "", "", 0, {"max 0", "doc"}},
   };
@@ -191,12 +192,13 @@ TEST(RunConversion, DegenerateSizes) {
     auto text_art = MakeTextArtCanvas();
     DocumentState state;
     state.document_text = "last run";
-    state.cell_counter = 42;
+    StartDocument(state.cells, "last text", 3);
+    AppendCell(state.cells, kBlack);
     RecordingSinks sinks;
 
-    EXPECT_EQ(RunConversion(kGuang, *picture, *text_art, state, sinks), RunResult::kDone);
+    EXPECT_EQ(RunConversion(kGuang, *picture, text_art.get(), state, sinks), RunResult::kDone);
     EXPECT_EQ(state.document_text, Document(c.entries, c.body));
-    EXPECT_EQ(state.cell_counter, c.counter);
+    EXPECT_EQ(state.cells.colours.size(), c.cells);
     EXPECT_EQ(sinks.events, c.events);
   }
 }
@@ -206,11 +208,11 @@ TEST(RunConversion, BuiltInPictureIsReadAsTheCanvasShowsIt) {
   auto text_art = MakeTextArtCanvas();
   DocumentState state;
   RecordingSinks sinks;
-  ASSERT_EQ(RunConversion(kGuang, *picture, *text_art, state, sinks), RunResult::kDone);
+  ASSERT_EQ(RunConversion(kGuang, *picture, text_art.get(), state, sinks), RunResult::kDone);
 
   constexpr int kWidth = 104;
   constexpr int kHeight = 128;
-  EXPECT_EQ(state.cell_counter, kHeight * (kWidth + 1) + 1);
+  EXPECT_EQ(state.cells.colours.size(), std::size_t{kHeight * (kWidth + 1)});
   const std::vector<Text> entries = Entries(state.document_text);
   ASSERT_EQ(entries.size(), static_cast<std::size_t>(kHeight * (kWidth + 1)));
   const auto entry_at = [&entries](int j, int i) {
@@ -243,7 +245,7 @@ TEST(RunConversion, RepeatedRunsDrawOverTheCanvasAndClearWipesOnlyIt) {
   auto text_art = BlackTextArtCanvas();
   DocumentState state;
   RecordingSinks sinks;
-  ASSERT_EQ(RunConversion(kGuang, *picture, *text_art, state, sinks), RunResult::kDone);
+  ASSERT_EQ(RunConversion(kGuang, *picture, text_art.get(), state, sinks), RunResult::kDone);
   const Text first_document = state.document_text;
   const Bitmap first_drawing = text_art->PersistentBitmap();
 
@@ -252,25 +254,21 @@ TEST(RunConversion, RepeatedRunsDrawOverTheCanvasAndClearWipesOnlyIt) {
   text_art->SetTextColour(kMark);
   text_art->WriteTextAt(1, 1, kGuang);
   text_art->WriteTextAt(500, 300, kGuang);
-  ASSERT_EQ(RunConversion(kGuang, *picture, *text_art, state, sinks), RunResult::kDone);
+  ASSERT_EQ(RunConversion(kGuang, *picture, text_art.get(), state, sinks), RunResult::kDone);
   EXPECT_EQ(state.document_text, first_document);
-  EXPECT_EQ(state.cell_counter, 7);
+  EXPECT_EQ(state.cells.colours.size(), 6u);
   ExpectBitmap(text_art->PersistentBitmap(), [&first_drawing](int x, int y) {
     return x == 500 && y == 300 ? kMark : first_drawing.Pixel(x, y);
   });
 
-  const int counter = state.cell_counter;
-  const Text body = state.body_text;
-  const Text table = state.color_table_text;
+  const std::vector<Colour> cells = state.cells.colours;
   text_art->ClearSurface();
   ExpectBitmap(text_art->PersistentBitmap(), [](int, int) { return kBlack; });
   EXPECT_EQ(state.document_text, first_document);
-  EXPECT_EQ(state.cell_counter, counter);
-  EXPECT_EQ(state.body_text, body);
-  EXPECT_EQ(state.color_table_text, table);
+  EXPECT_EQ(state.cells.colours, cells);
   EXPECT_EQ(picture->ReadPixel(1, 1), kPictureColour);
 
-  ASSERT_EQ(RunConversion(kGuang, *picture, *text_art, state, sinks), RunResult::kDone);
+  ASSERT_EQ(RunConversion(kGuang, *picture, text_art.get(), state, sinks), RunResult::kDone);
   EXPECT_EQ(state.document_text, first_document);
   EXPECT_EQ(text_art->PersistentBitmap().Pixels(), first_drawing.Pixels());
 }
@@ -289,10 +287,10 @@ TEST(RunConversion, EmptyTextAppendsOnlyColourSwitches) {
   auto text_art = BlackTextArtCanvas();
   DocumentState state;
   RecordingSinks sinks;
-  ASSERT_EQ(RunConversion("", *picture, *text_art, state, sinks), RunResult::kDone);
+  ASSERT_EQ(RunConversion("", *picture, text_art.get(), state, sinks), RunResult::kDone);
   EXPECT_EQ(state.document_text, Document(Entry(kPictureColour) + Repeat(kWhiteEntry, 5),
                                           "\\cf2\\cf3\\par\\cf4\\cf5\\cf6\\par"));
-  EXPECT_EQ(state.cell_counter, 7);
+  EXPECT_EQ(state.cells.colours.size(), 6u);
   ExpectBitmap(text_art->PersistentBitmap(), [](int, int) { return kBlack; });
 }
 
@@ -302,7 +300,7 @@ TEST(RunConversion, TextWithLineBreakDrawsTwoLinesPerCell) {
   auto text_art = BlackTextArtCanvas();
   DocumentState state;
   RecordingSinks sinks;
-  ASSERT_EQ(RunConversion(text, *picture, *text_art, state, sinks), RunResult::kDone);
+  ASSERT_EQ(RunConversion(text, *picture, text_art.get(), state, sinks), RunResult::kDone);
 
   const Text part = "\\'B9\\'E2\\par\\'B9\\'E2\\par";
   EXPECT_EQ(state.document_text,
@@ -354,8 +352,8 @@ TEST(RunConversion, CellsBeyondTheIntRangeAreNotDrawn) {
 
   DocumentState state;
   RecordingSinks sinks;
-  ASSERT_EQ(RunConversion(text, picture, text_art, state, sinks), RunResult::kDone);
-  EXPECT_EQ(state.cell_counter, 2 * (width + 1) + 1);
+  ASSERT_EQ(RunConversion(text, picture, &text_art, state, sinks), RunResult::kDone);
+  EXPECT_EQ(state.cells.colours.size(), 2u * (width + 1));
   int picture_pixels = 0;
   int marked_pixels = 0;
   for (const Colour c : text_art.PersistentBitmap().Pixels()) {
@@ -370,29 +368,29 @@ TEST(RunConversion, DocumentBeyondTheMemoryLimitIsRefusedBeforeDrawing) {
   auto picture = MakePictureCanvas();
   auto text_art = MakeTextArtCanvas();
   text_art->TakeDirtyRect();
-  const std::uint64_t bound = DocumentMemoryBound(104, 128, kGuang);
+  const std::uint64_t bound = RunMemoryBound(104, 128, kGuang, true);
 
   DocumentState state;
   state.document_text = "last run";
-  state.body_text = "body";
-  state.cell_counter = 42;
+  StartDocument(state.cells, "last text", 3);
+  AppendCell(state.cells, kBlack);
   RecordingSinks sinks;
-  EXPECT_EQ(RunConversion(kGuang, *picture, *text_art, state, sinks, {.memory_limit = bound - 1}),
+  EXPECT_EQ(RunConversion(kGuang, *picture, text_art.get(), state, sinks, {.memory_limit = bound - 1}),
             RunResult::kOutOfMemory);
   EXPECT_EQ(sinks.events, (std::vector<std::string>{"doc"}));
   EXPECT_EQ(sinks.documents, (std::vector<Text>{""}));
   EXPECT_TRUE(state.document_text.empty());
-  EXPECT_TRUE(state.body_text.empty());
-  EXPECT_EQ(state.cell_counter, 0);
+  EXPECT_TRUE(state.cells.colours.empty());
   EXPECT_TRUE(text_art->TakeDirtyRect().Empty());
 
   // The largest 画板2 there can be: over a billion cells, some tens of gigabytes.
   picture->SetWidth(std::numeric_limits<int>::max());
   picture->SetHeight(std::numeric_limits<int>::max());
-  EXPECT_EQ(RunConversion(kGuang, *picture, *text_art, state, sinks,
+  EXPECT_EQ(RunConversion(kGuang, *picture, text_art.get(), state, sinks,
                           {.memory_limit = std::uint64_t{16} << 30}),
             RunResult::kOutOfMemory);
-  EXPECT_GT(DocumentMemoryBound(32627, 32627, kGuang), std::uint64_t{32} << 30);
+  EXPECT_GT(RunMemoryBound(32627, 32627, kGuang, true), std::uint64_t{32} << 30);
+  EXPECT_GT(RunMemoryBound(32627, 32627, kGuang, false), std::uint64_t{4} << 30);
 }
 
 TEST(RunConversion, MemoryBoundHoldsForTheWidestEntriesAndTexts) {
@@ -403,14 +401,15 @@ TEST(RunConversion, MemoryBoundHoldsForTheWidestEntriesAndTexts) {
     picture->SetBackgroundPicture({});
     picture->SetBackgroundColour(kWhite);
     auto text_art = MakeTextArtCanvas();
-    const std::uint64_t bound = DocumentMemoryBound(104, 128, text);
+    const std::uint64_t bound = RunMemoryBound(104, 128, text, true);
     DocumentState state;
     RecordingSinks sinks;
-    ASSERT_EQ(RunConversion(text, *picture, *text_art, state, sinks, {.memory_limit = bound}),
+    ASSERT_EQ(RunConversion(text, *picture, text_art.get(), state, sinks, {.memory_limit = bound}),
               RunResult::kDone);
-    const std::uint64_t table_bytes = Entries(state.document_text).size() * kWhiteEntry.size();
-    EXPECT_LE(state.document_text.size() + table_bytes, bound);
-    EXPECT_GT(state.document_text.size() + table_bytes, bound * 3 / 4);
+    const std::uint64_t held = state.document_text.size() + state.cells.colours.size() * 4;
+    EXPECT_EQ(Entries(state.document_text).size(), 128u * 105u);
+    EXPECT_LE(held, bound);
+    EXPECT_GT(held, bound * 3 / 4);
   }
 }
 
@@ -423,14 +422,12 @@ TEST(RunConversion, OutOfMemoryDuringTheRunLeavesAnEmptyDocument) {
   sinks.on_row_done = [&rows] {
     if (++rows == 2) throw std::bad_alloc();
   };
-  EXPECT_EQ(RunConversion(kGuang, *picture, *text_art, state, sinks), RunResult::kOutOfMemory);
+  EXPECT_EQ(RunConversion(kGuang, *picture, text_art.get(), state, sinks), RunResult::kOutOfMemory);
   EXPECT_EQ(sinks.events,
             (std::vector<std::string>{"max 2", "pos 1", "row", "pos 2", "row", "doc"}));
   EXPECT_EQ(sinks.documents, (std::vector<Text>{""}));
   EXPECT_TRUE(state.document_text.empty());
-  EXPECT_TRUE(state.body_text.empty());
-  EXPECT_TRUE(state.color_table_text.empty());
-  EXPECT_EQ(state.cell_counter, 0);
+  EXPECT_TRUE(state.cells.colours.empty());
 }
 
 }  // namespace
@@ -443,21 +440,25 @@ TEST(RunConversion, ARunLeftInPiecesWritesTheSameDocument) {
   auto picture = MakePictureCanvas();
   DocumentState whole;
   RecordingSinks whole_sinks;
-  ASSERT_EQ(RunConversion(kGuang, *picture, *MakeTextArtCanvas(), whole, whole_sinks),
+  ASSERT_EQ(RunConversion(kGuang, *picture, MakeTextArtCanvas().get(), whole, whole_sinks),
             RunResult::kDone);
 
   DocumentState pieces;
   RecordingSinks pieces_sinks;
   RunOptions options;
   options.assemble_document = false;
-  ASSERT_EQ(RunConversion(kGuang, *picture, *MakeTextArtCanvas(), pieces, pieces_sinks, options),
+  ASSERT_EQ(RunConversion(kGuang, *picture, MakeTextArtCanvas().get(), pieces, pieces_sinks, options),
             RunResult::kDone);
   EXPECT_TRUE(pieces.document_text.empty());
   EXPECT_TRUE(pieces_sinks.documents.empty());
-  Text joined;
-  for (std::string_view piece : DocumentPieces(pieces)) joined.append(piece);
-  EXPECT_TRUE(joined == whole.document_text);
-  EXPECT_EQ(pieces.cell_counter, whole.cell_counter);
+  EXPECT_TRUE(RtfDocumentText(pieces.cells) == whole.document_text);
+  EXPECT_EQ(pieces.cells.colours, whole.cells.colours);
+
+  // Without a text-art canvas the run reads the same cells and draws nothing.
+  DocumentState unseen;
+  RecordingSinks unseen_sinks;
+  ASSERT_EQ(RunConversion(kGuang, *picture, nullptr, unseen, unseen_sinks), RunResult::kDone);
+  EXPECT_TRUE(unseen.document_text == whole.document_text);
 }
 
 }  // namespace
