@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev zlib1g-dev
+  libjpeg62-turbo-dev libspng-dev libfreetype-dev libfontconfig-dev zlib1g-dev
   googletest libgtest-dev libbenchmark-dev
   fonts-arphic-uming fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth x11-utils xdotool

@@ -90,7 +90,7 @@ void Measure(kolvane::Shell& shell, const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  kolvane::RestartWithMemoryTuning(argv);  // as the program does
+  kolvane::TuneMemoryForLargeBuffers();  // as the program does
   kolvane::InstallFontAlias();
   QApplication application(argc, argv);
   kolvane::Program program;

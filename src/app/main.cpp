@@ -2,6 +2,6 @@
 #include "base/memory.h"
 
 int main(int argc, char** argv) {
-  kolvane::RestartWithMemoryTuning(argv);
+  kolvane::TuneMemoryForLargeBuffers();
   return kolvane::RunProgram(argc, argv);
 }

@@ -1,5 +1,6 @@
 #include "base/memory.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -30,16 +31,10 @@ std::uint64_t PhysicalMemoryBytes() {
   return count > UINT64_MAX / size ? UINT64_MAX : count * size;
 }
 
-void RestartWithMemoryTuning(char** argv) {
-  if (std::getenv("GLIBC_TUNABLES") != nullptr) return;
-  // Huge pages for large blocks; blocks up to 256 MiB from the heap, which is trimmed
-  // only past 512 MiB free, so buffers freed while a picture loads are reused.
-  setenv("GLIBC_TUNABLES",
-         "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=268435456:"
-         "glibc.malloc.trim_threshold=536870912",
-         1);
-  execv("/proc/self/exe", argv);
-  unsetenv("GLIBC_TUNABLES");  // the restart failed: carry on as we are
+void TuneMemoryForLargeBuffers() {
+  // Blocks up to 256 MiB from the heap, which is trimmed only past 512 MiB free.
+  mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  mallopt(M_TRIM_THRESHOLD, 512 << 20);
 }
 
 }  // namespace kolvane

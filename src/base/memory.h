@@ -18,11 +18,11 @@ namespace kolvane {
 // The machine's physical memory in bytes; 0 when the system does not tell.
 std::uint64_t PhysicalMemoryBytes();
 
-// Runs the process anew, once, with glibc's allocator set to ask for transparent huge
-// pages and to keep freed memory for reuse (its tunables are read only at start-up).
-// Conversions fault in hundreds of megabytes, which costs more than the work done in
-// them on virtual machines. Returns (and changes nothing) when the tunables are set
-// already or the restart fails.
-void RestartWithMemoryTuning(char** argv);
+// Sets glibc's allocator up for a process that holds a few buffers of tens or
+// hundreds of megabytes: such blocks come from the heap instead of fresh mappings of
+// their own, and memory freed while a picture loads stays for reuse rather than going
+// back to the system, so each megabyte is faulted in once. Call it once, first thing.
+// Large buffers also ask for huge pages themselves (AdviseHugePages).
+void TuneMemoryForLargeBuffers();
 
 }  // namespace kolvane

@@ -131,10 +131,15 @@ void Canvas::RebuildPersistentBitmap(bool keep) {
   MarkChanged({0, 0, ClientWidth(), ClientHeight()});
 }
 
+std::optional<PictureSize> Canvas::PlacedPictureSize() const {
+  if (!drawable_) return std::nullopt;
+  return PictureSize{drawable_->width, drawable_->height};
+}
+
 bool Canvas::EnsureDrawable() {
   if (!picture_decoded_ && !picture_bytes_.empty()) {
     picture_decoded_ = true;
-    DecodeResult decoded = DecodePicture(picture_bytes_);
+    DecodeResult decoded = decoder_(picture_bytes_, DecodeOptions{});
     if (decoded) {
       // A picture that cannot be made drawable is kept but covers nothing.
       drawable_ = MakeDrawable(std::move(*decoded));

@@ -11,7 +11,9 @@
 
 #include "canvas/canvas_settings.h"
 #include "picture/decoded_picture.h"
+#include "picture/bitmap_file_loader.h"
 #include "picture/drawable.h"
+#include "picture/picture_decoder.h"
 #include "raster/bitmap.h"
 #include "base/types.h"
 
@@ -53,6 +55,13 @@ class Canvas {
   // Why the last background picture's bytes were discarded; nothing when they were
   // not (or none were set).
   std::optional<PictureError> RefusedPictureReason() const { return refused_reason_; }
+  // The size of the background picture as placed, when there is one to place.
+  std::optional<PictureSize> PlacedPictureSize() const;
+
+  // How background pictures are decoded: DecodePicture unless a caller that reads
+  // more formats says otherwise. Applies to pictures set afterwards.
+  using PictureDecoder = DecodeResult (*)(std::span<const std::uint8_t>, const DecodeOptions&);
+  void SetPictureDecoder(PictureDecoder decoder) { decoder_ = decoder; }
   // A different colour rebuilds the bitmap without keeping the drawing.
   void SetBackgroundColour(Colour colour);
   // Stored unchanged (0xFFFFFFFF included); applies to later writes.
@@ -115,6 +124,7 @@ class Canvas {
 
   CanvasSettings settings_;
   ByteBlock picture_bytes_;
+  PictureDecoder decoder_ = &DecodePicture;
   bool picture_decoded_ = false;  // the bytes have been decoded (or discarded)
   std::optional<Drawable> drawable_;
   std::optional<PictureError> refused_reason_;

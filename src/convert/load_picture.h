@@ -1,6 +1,8 @@
 #pragma once
 // The Load command after its file dialog: the chosen file becomes the canvas's
 // background picture and the canvas takes the picture's size.
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "canvas/canvas.h"
@@ -13,5 +15,10 @@ namespace kolvane {
 // Gives why the canvas got no picture from the file (unreadable, or bytes it
 // discarded), or "" when it did.
 std::string LoadPictureFile(Canvas& canvas, const std::string& path);
+
+// The same steps for picture bytes at hand (standard input, say), decoded once: the
+// canvas takes the size of the picture it places, else the size the bitmap-file loader
+// reads from the bytes, else 0.
+std::string LoadPictureBytes(Canvas& canvas, std::span<const std::uint8_t> bytes);
 
 }  // namespace kolvane

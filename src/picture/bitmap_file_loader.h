@@ -7,13 +7,10 @@
 #include <span>
 #include <string>
 
+#include "picture/decoded_picture.h"
+
 namespace kolvane {
 
-struct PictureSize {
-  int width = 0;
-  int height = 0;
-  bool operator==(const PictureSize&) const = default;
-};
 
 // The width and absolute height stored in a well-formed Windows bitmap file (any
 // standard header, uncompressed, run-length or bit-field pixels lying inside the

@@ -25,6 +25,7 @@ enum class PictureFormat : int {
   kGif = 5,
   kPcx8 = 6,
   kPcx1 = 7,
+  kPng = 8,  // read by kolvane-convert only: the windows read the seven above
 };
 
 // Why bytes give no picture.
@@ -45,6 +46,11 @@ struct DecodeOptions {
   // Pictures with more pixels are refused with kTooLarge before their pixels are
   // allocated (a bound below kMaxPixels keeps fuzzing fast).
   long long max_pixels = kMaxPixels;
+  // The least width and height the caller needs. A JPEG is decoded at the smallest
+  // scale that still gives them (the picture's width and height are then the scaled
+  // ones); other formats always give their own size. 0: the picture's own size.
+  int min_width = 0;
+  int min_height = 0;
 };
 
 // One byte per pixel, top row first, looked up in a 256-entry palette; entries the
@@ -88,5 +94,12 @@ struct DecodedPicture {
 };
 
 using DecodeResult = Expected<DecodedPicture, PictureError>;
+
+// A picture's width and height.
+struct PictureSize {
+  int width = 0;
+  int height = 0;
+  bool operator==(const PictureSize&) const = default;
+};
 
 }  // namespace kolvane

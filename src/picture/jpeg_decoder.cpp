@@ -47,6 +47,8 @@ struct JpegJob {
   Bitmap* bitmap;     // of the output size
   std::uint8_t* row;  // one output row as the library delivers it
   int scans_over_limit;
+  int min_width;   // the output size asked for; 0 for the picture's own
+  int min_height;
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr cinfo) {
@@ -130,6 +132,24 @@ bool CallProtected(JpegJob& job, void (*step)(JpegJob&)) {
   return true;
 }
 
+// The smallest of the library's scales (1/8 to 8/8) whose output is still at least the
+// size the caller needs: scaling inside the inverse DCT costs far less than decoding
+// the whole picture and shrinking it afterwards.
+void ChooseScale(JpegJob& job) {
+  jpeg_decompress_struct& cinfo = job.cinfo;
+  if (job.min_width <= 0 && job.min_height <= 0) return;
+  for (unsigned eighths = 1; eighths <= 8; ++eighths) {
+    const std::uint64_t width = (std::uint64_t{cinfo.image_width} * eighths + 7) / 8;
+    const std::uint64_t height = (std::uint64_t{cinfo.image_height} * eighths + 7) / 8;
+    if (width >= static_cast<std::uint64_t>(job.min_width) &&
+        height >= static_cast<std::uint64_t>(job.min_height)) {
+      cinfo.scale_num = eighths;
+      cinfo.scale_denom = 8;
+      return;
+    }
+  }
+}
+
 void CreateAndReadHeader(JpegJob& job) {
   jpeg_create_decompress(&job.cinfo);
   job.cinfo.mem->max_memory_to_use = kLibraryMemoryLimit;
@@ -142,6 +162,7 @@ void CreateAndReadHeader(JpegJob& job) {
   job.progress.progress_monitor = LimitScans;
   job.cinfo.progress = &job.progress;
   jpeg_read_header(&job.cinfo, TRUE);
+  ChooseScale(job);
   jpeg_calc_output_dimensions(&job.cinfo);
 }
 
@@ -199,19 +220,40 @@ DecodeResult DecodeRows(JpegJob& job, const DecodeOptions& options) {
                         std::move(*bitmap)};
 }
 
+// Our error manager and memory source for a job over the reader's bytes.
+void SetUpJob(JpegJob& job, ByteReader& reader) {
+  job.cinfo.err = jpeg_std_error(&job.error.pub);
+  job.error.pub.error_exit = ErrorExit;
+  job.error.pub.output_message = IgnoreMessage;
+  job.source.reader = &reader;
+}
+
 }  // namespace
 
 DecodeResult DecodeJpeg(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
   ByteReader reader(bytes);
   JpegJob job{};
-  job.cinfo.err = jpeg_std_error(&job.error.pub);
-  job.error.pub.error_exit = ErrorExit;
-  job.error.pub.output_message = IgnoreMessage;
-  job.source.reader = &reader;
+  SetUpJob(job, reader);
+  job.min_width = options.min_width;
+  job.min_height = options.min_height;
   DecodeResult result = CallProtected(job, CreateAndReadHeader) ? DecodeRows(job, options)
                                                                  : ErrorOf(job);
   jpeg_destroy_decompress(&job.cinfo);
   return result;
+}
+
+std::optional<PictureSize> ReadJpegSize(std::span<const std::uint8_t> bytes) {
+  ByteReader reader(bytes);
+  JpegJob job{};
+  SetUpJob(job, reader);
+  std::optional<PictureSize> size;
+  if (CallProtected(job, CreateAndReadHeader) && job.cinfo.image_width <= INT32_MAX &&
+      job.cinfo.image_height <= INT32_MAX) {
+    size = PictureSize{static_cast<int>(job.cinfo.image_width),
+                       static_cast<int>(job.cinfo.image_height)};
+  }
+  jpeg_destroy_decompress(&job.cinfo);
+  return size;
 }
 
 }  // namespace kolvane

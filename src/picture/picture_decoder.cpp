@@ -72,6 +72,7 @@ DecodeResult DecodePicture(std::span<const std::uint8_t> bytes, const DecodeOpti
     case PictureFormat::kPcx8:
     case PictureFormat::kPcx1:
       return DecodePcx(bytes, options);
+    case PictureFormat::kPng:  // never detected here: see picture/png/
     case PictureFormat::kNone:
       break;
   }

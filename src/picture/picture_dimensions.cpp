@@ -29,9 +29,13 @@ std::optional<PictureSize> PictureFileSize(const std::string& path) {
 std::optional<Bitmap> PictureBytesToBitmap(std::span<const std::uint8_t> bytes) {
   auto picture = DecodePicture(bytes);
   if (!picture) return std::nullopt;
-  const int width = picture->width;
-  const int height = picture->height;
-  auto drawable = MakeDrawable(std::move(*picture));
+  return BitmapOfPicture(std::move(*picture));
+}
+
+std::optional<Bitmap> BitmapOfPicture(DecodedPicture picture) {
+  const int width = picture.width;
+  const int height = picture.height;
+  auto drawable = MakeDrawable(std::move(picture));
   if (!drawable) return std::nullopt;
   const bool is_icon = std::holds_alternative<Icon>(drawable->image);
   // A picture that already is a bitmap of its size is the result; copying it would

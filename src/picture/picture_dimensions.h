@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "picture/decoded_picture.h"
 #include "raster/bitmap.h"
 
 namespace kolvane {
@@ -14,6 +15,9 @@ namespace kolvane {
 // natural size on white, other pictures as their drawable bitmap; nothing when the
 // bytes (fewer than 6 always) are not a picture that can be decoded and made.
 std::optional<Bitmap> PictureBytesToBitmap(std::span<const std::uint8_t> bytes);
+
+// The same for a picture decoded already, taking over its pixels.
+std::optional<Bitmap> BitmapOfPicture(DecodedPicture picture);
 
 // The width or height of the picture in the file at path (file-system bytes, as for
 // ReadWholeFile): from its decoded bitmap, else from the bitmap-file loader, else 0.
