@@ -10,6 +10,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   fonts-arphic-uming fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth x11-utils xdotool
+  help2man desktop-file-utils dpkg-dev
 )
 
 missing=()

@@ -14,6 +14,7 @@ echo "== GCC build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+bash scripts/check_install.sh build
 
 echo "== Output check: kolvane-convert's documents and canvases, byte for byte"
 bash scripts/output_check.sh build/src/cli/kolvane-convert

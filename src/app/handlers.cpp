@@ -36,13 +36,24 @@ class WindowRunSinks : public RunSinks {
   RichEditBox& document_;
 };
 
+// The Load steps after the dialog: its file becomes the picture of 画板2.
+std::string LoadDialogFile(Shell& shell) {
+  const QString& file = MainControls(shell).file_dialog.FileName();
+  return LoadPictureFile(PictureControls(shell).picture.Model(),
+                         QFile::encodeName(file).toStdString());
+}
+
 }  // namespace
 
 void LoadPicture(Shell& shell) {
   const MainWindowControls main = MainControls(shell);
   if (!main.file_dialog.Open(&main.window)) return;
-  LoadPictureFile(PictureControls(shell).picture.Model(),
-                  QFile::encodeName(main.file_dialog.FileName()).toStdString());
+  LoadDialogFile(shell);
+}
+
+std::string LoadPictureFrom(Shell& shell, const QString& path) {
+  if (!MainControls(shell).file_dialog.Choose(path)) return "not an existing file";
+  return LoadDialogFile(shell);
 }
 
 void ConvertPicture(Shell& shell) {

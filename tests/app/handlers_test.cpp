@@ -137,8 +137,8 @@ TEST_F(Windows, CancelledLoadsChangeNothingAndTheNextLoadStartsFromTheLastFile) 
   EXPECT_EQ(picture().Height(), 480);
   EXPECT_NE(picture().BackgroundPicture().size(), builtin_size);
   ASSERT_EQ(offered_names_.size(), 3u);
-  EXPECT_EQ(offered_names_[0], QString());
-  EXPECT_EQ(offered_names_[1], QString());
+  // Until a file is chosen, every Load starts in the same folder (see start_test.cpp).
+  EXPECT_EQ(offered_names_[1], offered_names_[0]);
   EXPECT_EQ(offered_names_[2], QString::fromStdString(jpeg));
   EXPECT_EQ(dialog().FileName(), QString::fromStdString(jpeg));
 }
