@@ -155,6 +155,29 @@ TEST(DecodeJpeg, DataCutShortStillGivesAFullSizePicture) {
   }
 }
 
+TEST(DecodeJpeg, DecodesAtTheSmallestScaleThatGivesTheSizeAskedFor) {
+  const Bytes colour = TestPicture("colour.jpg");  // 32 x 32 in four blocks
+  EXPECT_EQ(ReadJpegSize(colour), (PictureSize{32, 32}));
+  EXPECT_EQ(ReadJpegSize(Bytes{0xFF, 0xD8, 0xFF, 0xD9}), std::nullopt);
+  struct Case {
+    int min_width;
+    int min_height;
+    int side;  // of the decoded picture: 32 * eighths / 8
+  };
+  for (const Case& c : {Case{0, 0, 32}, Case{4, 4, 4}, Case{8, 1, 8}, Case{1, 9, 12},
+                        Case{32, 32, 32}, Case{33, 0, 32}}) {
+    SCOPED_TRACE(std::to_string(c.min_width) + " x " + std::to_string(c.min_height));
+    const auto picture = DecodeJpeg(colour, {.min_width = c.min_width, .min_height = c.min_height});
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, c.side);
+    EXPECT_EQ(picture->height, c.side);
+    // The blocks keep their colours at every scale.
+    const int q = c.side / 4;
+    ExpectNear(PixelAt(*picture, q, q), MakeColour(255, 0, 0), 12);
+    ExpectNear(PixelAt(*picture, 3 * q, 3 * q), MakeColour(255, 255, 255), 12);
+  }
+}
+
 TEST(DecodeJpeg, RejectsWhatTheLibraryRejects) {
   const Bytes colour = TestPicture("colour.jpg");
   const std::size_t sof = FindMarker(colour, 0xC0);

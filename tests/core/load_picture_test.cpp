@@ -166,3 +166,32 @@ TEST(LoadPictureFile, EachLoadReplacesTheLastOne) {
 
 }  // namespace
 }  // namespace kolvane
+
+namespace kolvane {
+namespace {
+
+TEST(LoadPictureBytes, GivesTheCanvasLoadPictureFileGives) {
+  // Decodable pictures of every format, one only the bitmap-file loader reads, and
+  // bytes that are no picture at all.
+  const std::string names[] = {"load_640x480.jpg", "e2e_icon.ico", "e2e_cursor.cur",
+                               "gif_animated.gif", "pcx_1bit.pcx", "e2e_wide.bmp",
+                               "load_rle8.bmp",    "make_pictures.py"};
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const std::string path = std::string(KOLVANE_TEST_DATA) + "/pictures/" + name;
+    const auto from_file = PictureCanvas();
+    const auto from_bytes = PictureCanvas();
+    const std::string file_reason = LoadPictureFile(*from_file, path);
+    EXPECT_EQ(LoadPictureBytes(*from_bytes, fixtures::ReadFile(path)), file_reason);
+    EXPECT_EQ(from_bytes->Width(), from_file->Width());
+    EXPECT_EQ(from_bytes->Height(), from_file->Height());
+    EXPECT_TRUE(std::ranges::equal(from_bytes->BackgroundPicture(), from_file->BackgroundPicture()));
+    EXPECT_EQ(from_bytes->PersistentBitmap().Pixels(), from_file->PersistentBitmap().Pixels());
+  }
+  const auto empty = PictureCanvas();
+  EXPECT_EQ(LoadPictureBytes(*empty, {}), "is empty");
+  EXPECT_EQ(empty->Width(), 0);
+}
+
+}  // namespace
+}  // namespace kolvane

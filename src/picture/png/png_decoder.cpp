@@ -27,11 +27,13 @@ using Context = std::unique_ptr<spng_ctx, ContextDeleter>;
 
 PictureError ErrorOf(int code) {
   switch (code) {
+    case SPNG_IO_EOF:
+    case SPNG_IO_ERROR:
     case SPNG_EOF:
+    case SPNG_EIO:
     case SPNG_EBUF_SET:
+    case SPNG_EIDAT_TOO_SHORT:
       return PictureError::kTruncated;
-    case SPNG_EWIDTH:
-    case SPNG_EHEIGHT:
     case SPNG_EUSER_WIDTH:
     case SPNG_EUSER_HEIGHT:
     case SPNG_EOVERFLOW:
