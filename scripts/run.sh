@@ -18,10 +18,15 @@ fi
 echo "No display is available, so Kolvane's windows cannot be shown here."
 cd "$here"
 "$convert" -o kolvane-art.rtf --canvas kolvane-art.png
+"$convert" -o kolvane-art.html --width 120
 echo "Converted the built-in picture instead:"
-echo "  $here/kolvane-art.rtf  the text art as an RTF document; open it in a word processor,"
-echo "                         for example: libreoffice --writer kolvane-art.rtf"
-echo "  $here/kolvane-art.png  the text-art canvas as a picture"
+echo "  $here/kolvane-art.html  the text art, 120 characters wide, as a web page: open it in"
+echo "                          a browser, or in a word processor, which opens it quickly,"
+echo "                          for example: libreoffice --writer kolvane-art.html"
+echo "  $here/kolvane-art.rtf   the document the program shows after Start (one character"
+echo "                          per pixel, one colour-table entry each; word processors"
+echo "                          open such RTF slowly)"
+echo "  $here/kolvane-art.png   the text-art canvas as a picture"
 
 # The program itself, on a virtual display, photographed.
 display=:$((90 + RANDOM % 9))

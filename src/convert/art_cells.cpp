@@ -49,6 +49,14 @@ void SampleCells(const Bitmap& picture, ArtSize size, std::string_view text,
   const std::size_t count = static_cast<std::size_t>(size.rows) * (size.columns + 1);
   cells.colours.reserve(count);
   AdviseHugePages(cells.colours.data(), count * sizeof(Colour));
+  if (size.columns == picture.Width() && size.rows == picture.Height()) {
+    // A cell a pixel: the picture's rows as they stand.
+    for (int r = 0; r < size.rows; ++r) {
+      cells.colours.insert(cells.colours.end(), picture.Row(r), picture.Row(r) + size.columns);
+      cells.colours.push_back(kRowEndColour);
+    }
+    return;
+  }
   const int band_rows = static_cast<int>(std::clamp<long long>(kBandPixels / size.columns, 1,
                                                                size.rows));
   auto band = Bitmap::Create(size.columns, band_rows);

@@ -1,5 +1,6 @@
 #include "richtext/html_writer.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace kolvane {
@@ -45,7 +46,19 @@ void HtmlRunWriter::Add(std::optional<Colour> colour, std::string_view extra_sty
   if (colour) colour = *colour & 0x00FFFFFF;
   if (!in_span_ || colour != colour_ || extra_style != extra_style_) {
     CloseSpan();
-    if (colour || !extra_style.empty()) {
+    if (colour && extra_style.empty()) {
+      // The common span of text art, written straight into the buffer.
+      constexpr std::string_view kOpen = "<span style=\"color:#";
+      char* p = out_.Reserve(kOpen.size() + 8);
+      p = std::copy(kOpen.begin(), kOpen.end(), p);
+      for (const std::uint8_t component : {RedOf(*colour), GreenOf(*colour), BlueOf(*colour)}) {
+        *p++ = kLowerHex[component >> 4];
+        *p++ = kLowerHex[component & 0xF];
+      }
+      *p++ = '"';
+      *p++ = '>';
+      out_.Commit(p);
+    } else if (colour || !extra_style.empty()) {
       scratch_ = "<span style=\"";
       if (colour) {
         scratch_ += "color:";
@@ -55,10 +68,10 @@ void HtmlRunWriter::Add(std::optional<Colour> colour, std::string_view extra_sty
       scratch_ += extra_style;
       scratch_ += "\">";
       out_.Append(scratch_);
-      in_span_ = true;
-      colour_ = colour;
-      extra_style_ = extra_style;
     }
+    in_span_ = colour || !extra_style.empty();
+    colour_ = colour;
+    if (extra_style != extra_style_) extra_style_ = extra_style;
   }
   out_.Append(html);
   block_empty_ = block_empty_ && html.empty();

@@ -129,12 +129,6 @@ TEST(DecodeBmp, LastRowNeedsNoPadding) {
 }
 
 TEST(DecodeBmp, RejectsWhatItCannotDecode) {
-  struct Case {
-    std::string name;
-    Bytes bytes;
-    PictureError reason;
-    long long max_pixels = kMaxPixels;
-  };
   auto with = [](auto change) {
     BmpFields fields = ThreeByTwo(24);
     change(fields);
@@ -145,7 +139,7 @@ TEST(DecodeBmp, RejectsWhatItCannotDecode) {
   eight_bit.rows = {{0}};
   eight_bit.table = fixtures::Table({0, 0});
   eight_bit.colours_used = 2;
-  const std::vector<Case> cases = {
+  const std::vector<fixtures::Refusal> cases = {
       {"run-length compression", with([](BmpFields& s) { s.compression = 1; }), PictureError::kUnsupported},
       {"bit fields", with([](BmpFields& s) { s.compression = 3; }), PictureError::kUnsupported},
       {"16 bits", with([](BmpFields& s) { s.bits = 16; s.width = 4; }), PictureError::kUnsupported},
@@ -175,12 +169,9 @@ TEST(DecodeBmp, RejectsWhatItCannotDecode) {
       {"most negative width", with([](BmpFields& s) { s.width = INT_MIN; }), PictureError::kTooLarge},
       {"above the pixel bound", fixtures::Bmp(ThreeByTwo(24)), PictureError::kTooLarge, 5},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const DecodeResult result = DecodeBmp(c.bytes, {.max_pixels = c.max_pixels});
-    ASSERT_FALSE(result);
-    EXPECT_EQ(result.error(), c.reason);
-  }
+  fixtures::ExpectRefusals([](const Bytes& bytes, const DecodeOptions& options) {
+    return DecodeBmp(bytes, options);
+  }, cases);
   EXPECT_TRUE(DecodeBmp(fixtures::Bmp(ThreeByTwo(24)), {.max_pixels = 6}));
 }
 

@@ -192,13 +192,7 @@ TEST(DecodeJpeg, RejectsWhatTheLibraryRejects) {
   };
   Bytes lossless = colour;
   lossless[sof + 1] = 0xC3;  // a process the library does not decode
-  struct Case {
-    std::string name;
-    Bytes bytes;
-    PictureError reason;
-    long long max_pixels = kMaxPixels;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<fixtures::Refusal> cases = {
       {"empty", {}, PictureError::kTruncated},
       {"start of image only", {0xFF, 0xD8}, PictureError::kNoImage},
       {"no frame", {0xFF, 0xD8, 0xFF, 0xD9}, PictureError::kNoImage},
@@ -209,12 +203,9 @@ TEST(DecodeJpeg, RejectsWhatTheLibraryRejects) {
       {"above 2^28 pixels", with_size(65000, 65000), PictureError::kTooLarge},
       {"above the asked bound", colour, PictureError::kTooLarge, 32 * 32 - 1},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const DecodeResult result = DecodeJpeg(c.bytes, {.max_pixels = c.max_pixels});
-    ASSERT_FALSE(result);
-    EXPECT_EQ(result.error(), c.reason);
-  }
+  fixtures::ExpectRefusals([](const Bytes& bytes, const DecodeOptions& options) {
+    return DecodeJpeg(bytes, options);
+  }, cases);
   EXPECT_TRUE(DecodeJpeg(colour, {.max_pixels = 32 * 32}));
 }
 

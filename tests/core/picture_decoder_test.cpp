@@ -71,13 +71,7 @@ TEST(DecodePicture, DispatchesByTheFirstBytes) {
 }
 
 TEST(DecodePicture, GivesTheReasonForNothing) {
-  struct Case {
-    std::string name;
-    Bytes bytes;
-    PictureError reason;
-    long long max_pixels = kMaxPixels;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<fixtures::Refusal> cases = {
       {"empty", {}, PictureError::kUnknownFormat},
       {"PNG", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 0},
        PictureError::kUnknownFormat},
@@ -89,13 +83,10 @@ TEST(DecodePicture, GivesTheReasonForNothing) {
       {"above the asked bound", fixtures::TestPicture("colour.jpg"), PictureError::kTooLarge,
        100},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const DecodeResult result = DecodePicture(c.bytes, {.max_pixels = c.max_pixels});
-    ASSERT_FALSE(result);
-    EXPECT_EQ(result.error(), c.reason);
-    EXPECT_FALSE(DescribePictureError(c.reason).empty());
-  }
+  fixtures::ExpectRefusals([](const Bytes& bytes, const DecodeOptions& options) {
+    return DecodePicture(bytes, options);
+  }, cases);
+  for (const auto& c : cases) EXPECT_FALSE(DescribePictureError(c.reason).empty());
 }
 
 }  // namespace

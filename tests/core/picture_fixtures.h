@@ -10,6 +10,9 @@
 #include <variant>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "base/system_values.h"
 #include "base/types.h"
 #include "picture/decoded_picture.h"
 
@@ -228,6 +231,25 @@ inline std::vector<std::vector<Colour>> RgbRows(const std::vector<std::vector<st
     }
   }
   return rows;
+}
+
+// Bytes a decoder must refuse, with the reason it must give.
+struct Refusal {
+  std::string name;
+  Bytes bytes;
+  PictureError reason;
+  long long max_pixels = kMaxPixels;
+};
+
+// Every case refused by decode(bytes, options) with its reason.
+template <typename Decode>
+void ExpectRefusals(Decode decode, const std::vector<Refusal>& cases) {
+  for (const Refusal& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DecodeResult result = decode(c.bytes, DecodeOptions{.max_pixels = c.max_pixels});
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error(), c.reason);
+  }
 }
 
 inline Bytes ReadFile(const std::string& path) {

@@ -70,7 +70,7 @@ TEST(DecodePng, EveryColourTypeGivesItsColours) {
     std::vector<Colour> expected;
   };
   const Colour red = MakeColour(255, 0, 0), teal = MakeColour(0, 128, 128);
-  const std::vector<Case> cases = {
+  const std::vector<fixtures::Refusal> cases = {
       {"RGB 8", EncodeFixture(Header(2, 1, 8, SPNG_COLOR_TYPE_TRUECOLOR), {255, 0, 0, 0, 128, 128}),
        {red, teal}},
       {"RGB 16", EncodeFixture(Header(1, 1, 16, SPNG_COLOR_TYPE_TRUECOLOR), {0, 128, 0x12, 0x34, 255, 255}),
@@ -130,12 +130,6 @@ TEST(DecodePng, RefusesMalformedAndOversizedFiles) {
     }
     return b;
   };
-  struct Case {
-    std::string name;
-    Bytes bytes;
-    PictureError reason;
-    long long max_pixels = kMaxPixels;
-  };
   const std::vector<Case> cases = {
       {"not a PNG", fixtures::TestPicture("colour.jpg"), PictureError::kUnknownFormat},
       {"signature only", Bytes(good.begin(), good.begin() + 8), PictureError::kTruncated},
@@ -146,12 +140,9 @@ TEST(DecodePng, RefusesMalformedAndOversizedFiles) {
       {"above the pixel bound, little data", sized(60000, 60000), PictureError::kTooLarge},
       {"above the asked bound", good, PictureError::kTooLarge, 15},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const DecodeResult result = DecodePng(c.bytes, {.max_pixels = c.max_pixels});
-    ASSERT_FALSE(result);
-    EXPECT_EQ(result.error(), c.reason);
-  }
+  fixtures::ExpectRefusals([](const Bytes& bytes, const DecodeOptions& options) {
+    return DecodePng(bytes, options);
+  }, cases);
   EXPECT_TRUE(DecodePng(good, {.max_pixels = 16}));
 }
 
