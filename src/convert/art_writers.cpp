@@ -9,17 +9,17 @@ namespace kolvane {
 namespace {
 
 // The page around the rows: the program's document face and size (宋体 at 10 points),
-// with common fallbacks, set once for the whole art.
+// with common fallbacks, set once for the whole art on the block that holds the rows.
+// The rows are blocks without margins of their own (word processors import <div>s as
+// paragraphs without the spacing they give <p>), and styles are inline, which word
+// processors' HTML import honours where it ignores style sheets.
 constexpr std::string_view kPageStart =
     "<!DOCTYPE html>\n"
-    "<html><head><meta charset=\"utf-8\"><title>Kolvane text art</title>\n"
-    "<style>\n"
-    "body{background:#ffffff}\n"
-    "p{margin:0;white-space:pre;line-height:1;"
-    "font-family:'\xE5\xAE\x8B\xE4\xBD\x93','SimSun','AR PL UMing CN',monospace;"
-    "font-size:10pt}\n"
-    "</style></head><body>\n";
-constexpr std::string_view kPageEnd = "</body></html>\n";
+    "<html><head><meta charset=\"utf-8\"><title>Kolvane text art</title></head>\n"
+    "<body style=\"background:#ffffff\">\n"
+    "<div style=\"font-family:\xE5\xAE\x8B\xE4\xBD\x93,SimSun,AR PL UMing CN,monospace;"
+    "font-size:10pt;line-height:1;white-space:pre\">\n";
+constexpr std::string_view kPageEnd = "</div>\n</body></html>\n";
 
 // Calls on_row(first, count) for the picture cells of each row.
 template <typename OnRow>
@@ -62,9 +62,9 @@ bool WriteHtmlArt(const CellDocument& cells, std::string_view utf8_text, ByteSin
   out.Append(kPageStart);
   HtmlRunWriter runs(out);
   ForEachRow(cells, [&](std::size_t first, std::size_t count) {
-    runs.BeginBlock("<p>");
+    runs.BeginBlock("<div>");
     for (std::size_t n = first; n < first + count; ++n) runs.Add(cells.colours[n], {}, html);
-    runs.EndBlock("</p>\n");
+    runs.EndBlock("</div>\n");
   });
   out.Append(kPageEnd);
   return out.Flush();

@@ -14,7 +14,7 @@ namespace kolvane {
 // The text as one line: each line break (CR LF, CR or LF) becomes a space.
 std::string OneLineText(std::string_view utf8);
 
-// A standalone UTF-8 HTML page: the font set once, one block per row, one span of
+// A standalone UTF-8 HTML page: the font set once, one <div> per row, one span of
 // colour alone per run of cells of equal colour.
 bool WriteHtmlArt(const CellDocument& cells, std::string_view utf8_text, ByteSink& sink);
 

@@ -206,7 +206,7 @@ TEST(KolvaneConvert, EveryFormShowsTheSameCells) {
   const Result text = Convert({"--format", "text", "--width", "3", "--text", "ab", bitmap});
   const Result rtf = Convert({"--width", "3", bitmap});
   for (const Result* r : {&html, &ansi, &text, &rtf}) EXPECT_EQ(r->status, 0) << r->err;
-  EXPECT_EQ(Count(html.out, "<p>"), 2u);
+  EXPECT_EQ(Count(html.out, "\n<div>"), 2u);
   EXPECT_EQ(Count(html.out, "光"), 6u);
   EXPECT_EQ(Count(ansi.out, "\x1B\\[0m\n"), 2u);
   EXPECT_EQ(Count(ansi.out, "光"), 6u);

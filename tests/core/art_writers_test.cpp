@@ -52,16 +52,16 @@ TEST(WriteHtmlArt, OneBlockPerRowAndOneSpanPerRunOfAColour) {
   EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
   // The font is set once, for every block; spans carry the colour alone.
   EXPECT_EQ(Matches(page, "font-family:([^;]*)").size(), 1u);
-  EXPECT_EQ(Matches(page, "<p>(.*?)</p>").size(), 2u);
+  EXPECT_EQ(Matches(page, "\n<div>(.*?)</div>").size(), 2u);
   EXPECT_EQ(Matches(page, "<span style=\"([^\"]*)\">"),
             (std::vector<std::string>{"color:#ff0000", "color:#0000ff", "color:#0000ff"}));
   // The text as typed, escaped, its line break a space, once per cell.
   const std::string cell = "&lt;光&gt; &amp;";
   EXPECT_NE(page.find("<span style=\"color:#ff0000\">" + cell + cell + "</span>"),
             std::string::npos);
-  EXPECT_NE(page.find("<span style=\"color:#0000ff\">" + cell + cell + cell + "</span></p>"),
+  EXPECT_NE(page.find("<span style=\"color:#0000ff\">" + cell + cell + cell + "</span></div>"),
             std::string::npos);
-  EXPECT_EQ(page.find("ffffff\">"), std::string::npos) << "row ends are not shown";
+  EXPECT_EQ(page.find("color:#ffffff"), std::string::npos) << "row ends are not shown";
   EXPECT_NE(page.rfind("</body></html>\n"), std::string::npos);
 }
 
@@ -69,7 +69,7 @@ TEST(WriteHtmlArt, EmptyRowsStillTakeALine) {
   CellDocument cells;
   StartDocument(cells, "x", 0);
   AppendCell(cells, kWhite);
-  EXPECT_NE(Written(WriteHtmlArt, cells, "x").find("<p><br></p>"), std::string::npos);
+  EXPECT_NE(Written(WriteHtmlArt, cells, "x").find("<div><br></div>"), std::string::npos);
 }
 
 TEST(WriteAnsiArt, ColourOnlyWhereItChangesAndAResetPerRow) {
