@@ -70,7 +70,7 @@ TEST(DecodePng, EveryColourTypeGivesItsColours) {
     std::vector<Colour> expected;
   };
   const Colour red = MakeColour(255, 0, 0), teal = MakeColour(0, 128, 128);
-  const std::vector<fixtures::Refusal> cases = {
+  const std::vector<Case> cases = {
       {"RGB 8", EncodeFixture(Header(2, 1, 8, SPNG_COLOR_TYPE_TRUECOLOR), {255, 0, 0, 0, 128, 128}),
        {red, teal}},
       {"RGB 16", EncodeFixture(Header(1, 1, 16, SPNG_COLOR_TYPE_TRUECOLOR), {0, 128, 0x12, 0x34, 255, 255}),
@@ -130,7 +130,7 @@ TEST(DecodePng, RefusesMalformedAndOversizedFiles) {
     }
     return b;
   };
-  const std::vector<Case> cases = {
+  const std::vector<fixtures::Refusal> cases = {
       {"not a PNG", fixtures::TestPicture("colour.jpg"), PictureError::kUnknownFormat},
       {"signature only", Bytes(good.begin(), good.begin() + 8), PictureError::kTruncated},
       {"cut in the image data", Bytes(good.begin(), good.end() - 20), PictureError::kTruncated},
