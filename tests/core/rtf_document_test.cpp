@@ -67,7 +67,8 @@ TEST(RtfDocument, ColourTableEntries) {
   };
   for (const auto& [colour, expected] : cases) {
     EXPECT_EQ(Entry(colour), expected) << std::hex << colour;
-    EXPECT_EQ(EntriesOf(RtfDocumentText(RunCells(0, 1, kGuang, [&](int, int) { return colour; }))),
+    const Colour c = colour;  // Clang 14 cannot capture a structured binding
+    EXPECT_EQ(EntriesOf(RtfDocumentText(RunCells(0, 1, kGuang, [c](int, int) { return c; }))),
               expected);
   }
 }
