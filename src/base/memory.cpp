@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace kolvane {
@@ -29,6 +30,21 @@ std::uint64_t PhysicalMemoryBytes() {
   const auto count = static_cast<std::uint64_t>(pages);
   const auto size = static_cast<std::uint64_t>(page_size);
   return count > UINT64_MAX / size ? UINT64_MAX : count * size;
+}
+
+std::uint64_t AvailableMemoryBytes() {
+  std::FILE* meminfo = std::fopen("/proc/meminfo", "r");
+  if (meminfo != nullptr) {
+    char line[256];
+    unsigned long long kib = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, meminfo) != nullptr) {
+      found = std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1;
+    }
+    std::fclose(meminfo);
+    if (found) return kib > UINT64_MAX / 1024 ? UINT64_MAX : std::uint64_t{kib} * 1024;
+  }
+  return PhysicalMemoryBytes();
 }
 
 void TuneMemoryForLargeBuffers() {

@@ -18,6 +18,10 @@ namespace kolvane {
 // The machine's physical memory in bytes; 0 when the system does not tell.
 std::uint64_t PhysicalMemoryBytes();
 
+// The memory the system can give without swapping (MemAvailable), in bytes; the
+// physical memory when the system does not tell that, 0 when it tells neither.
+std::uint64_t AvailableMemoryBytes();
+
 // Sets glibc's allocator up for a process that holds a few buffers of tens or
 // hundreds of megabytes: such blocks come from the heap instead of fresh mappings of
 // their own, and memory freed while a picture loads stays for reuse rather than going

@@ -387,7 +387,7 @@ int ConvertAtSize(const Options& options, const Expected<ByteBlock, std::string>
     Refused(options, bitmap.error());
     return 1;
   }
-  const std::uint64_t memory = PhysicalMemoryBytes();
+  const std::uint64_t memory = AvailableMemoryBytes();
   const std::uint64_t cell_count = static_cast<std::uint64_t>(size.rows) * (size.columns + 1);
   if (memory != 0 && cell_count * sizeof(Colour) > memory / 2) {
     std::fprintf(stderr, "kolvane-convert: %d x %d cells would not fit in memory\n", size.columns,

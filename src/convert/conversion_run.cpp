@@ -43,12 +43,14 @@ RunResult Fail(DocumentState& state, RunSinks& sinks) {
 
 }  // namespace
 
-std::uint64_t RunMemoryBound(int width, int height, std::string_view text, bool whole_document) {
+std::uint64_t RunMemoryBound(int width, int height, std::string_view text, bool whole_document,
+                             std::uint64_t shown_bytes_per_cell) {
   const auto rows = static_cast<std::int64_t>(std::max(height, 0));
   const std::int64_t columns = std::max(width, 0);
   const std::uint64_t cells =
       MultiplySaturated(static_cast<std::uint64_t>(rows), static_cast<std::uint64_t>(columns) + 1);
-  const std::uint64_t colours = MultiplySaturated(cells, sizeof(Colour));
+  const std::uint64_t colours = MultiplySaturated(
+      cells, AddSaturated(sizeof(Colour), shown_bytes_per_cell));
   return whole_document ? AddSaturated(colours, RtfDocumentSizeBound(rows, columns, text))
                         : colours;
 }
@@ -68,9 +70,10 @@ RunResult RunConversion(std::string_view text, const Canvas& source, Canvas* tar
   const std::int64_t cells =
       static_cast<std::int64_t>(std::max(height, 0)) * (std::max(width, 0) + 1LL);
   const std::uint64_t limit =
-      options.memory_limit != 0 ? options.memory_limit : PhysicalMemoryBytes();
+      options.memory_limit != 0 ? options.memory_limit : AvailableMemoryBytes();
   if (cells >= std::numeric_limits<std::int32_t>::max() ||
-      (limit != 0 && RunMemoryBound(width, height, text, options.assemble_document) > limit)) {
+      (limit != 0 && RunMemoryBound(width, height, text, options.assemble_document,
+                                    options.shown_bytes_per_cell) > limit)) {
     return Fail(state, sinks);
   }
 

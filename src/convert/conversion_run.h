@@ -33,17 +33,21 @@ enum class RunResult {
 };
 
 struct RunOptions {
-  // Bytes the run may hold for its document; 0: the machine's physical memory.
+  // Bytes the run may hold for its document; 0: the memory the system has available.
   std::uint64_t memory_limit = 0;
+  // Bytes a caller that shows the document holds for it besides, per cell: counted
+  // with the run's own memory before it starts.
+  std::uint64_t shown_bytes_per_cell = 0;
   // false: the run ends with its cells in the state and document_text empty, for a
   // caller that writes the document from the cells; WriteDocument is then not called.
   bool assemble_document = true;
 };
 
 // At most the bytes a run over a width x height picture with text holds at once for
-// its document: the cells' colours, and the whole RTF text when it is put together;
-// saturates at UINT64_MAX.
-std::uint64_t RunMemoryBound(int width, int height, std::string_view text, bool whole_document);
+// its document: the cells' colours, the whole RTF text when it is put together, and
+// what a caller holds per cell to show it; saturates at UINT64_MAX.
+std::uint64_t RunMemoryBound(int width, int height, std::string_view text, bool whole_document,
+                             std::uint64_t shown_bytes_per_cell = 0);
 
 // Resets state, then for each row i of source and column j reads the colour source
 // shows at (j, i), draws text in it on target (when there is one) at

@@ -11,7 +11,14 @@ constexpr char kLowerHex[] = "0123456789abcdef";
 }  // namespace
 
 void AppendHtmlEscaped(std::string& out, std::string_view utf8) {
-  for (const char c : utf8) {
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
+    // U+2028, a line break inside a paragraph.
+    if (utf8.substr(i, 3) == "\xE2\x80\xA8") {
+      out += "<br>";
+      i += 2;
+      continue;
+    }
     switch (c) {
       case '&': out += "&amp;"; continue;
       case '<': out += "&lt;"; continue;

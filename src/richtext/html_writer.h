@@ -11,9 +11,9 @@
 
 namespace kolvane {
 
-// Appends UTF-8 text as HTML text: the markup characters escaped, a tab as "&#9;",
-// other control characters dropped; invalid UTF-8 passes as it stands (the writer of
-// the text is trusted to give UTF-8).
+// Appends UTF-8 text as HTML text: the markup characters escaped, a tab as "&#9;", a
+// line separator (U+2028) as <br>, other control characters dropped; invalid UTF-8
+// passes as it stands (the writer of the text is trusted to give UTF-8).
 void AppendHtmlEscaped(std::string& out, std::string_view utf8);
 
 // Appends "#rrggbb" for the low 24 bits of colour.

@@ -1,6 +1,7 @@
 #include "richtext/rich_text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <charconv>
 #include <limits>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include "richtext/rtf_frame.h"
+#include "base/byte_sink.h"
+#include "richtext/html_writer.h"
 #include "text/codepage.h"
 
 namespace kolvane {
@@ -186,39 +189,6 @@ void AppendToggle(std::string& out, std::string_view on, std::string_view off, b
   state = wanted;
 }
 
-void AppendHtmlEscaped(std::string& out, std::u16string_view text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    switch (unit) {
-      case u'&': out += "&amp;"; continue;
-      case u'<': out += "&lt;"; continue;
-      case u'>': out += "&gt;"; continue;
-      case u'"': out += "&quot;"; continue;
-      case u'\'': out += "&#39;"; continue;
-      case u'\t': out += "&#9;"; continue;
-      case kLineSeparator: out += "<br>"; continue;
-      default: break;
-    }
-    if (unit < 0x20 || unit == 0x7F) continue;  // control characters are not HTML text
-    AppendUtf16Unit(out, text, i);
-  }
-}
-
-// A face name as a CSS string inside an HTML attribute: the characters that could end
-// either are dropped, since no real face name needs them.
-std::string CssFaceName(std::string_view name) {
-  std::string out = "'";
-  for (const char c : name) {
-    if (c == '\'' || c == '"' || c == '\\' || c == '<' || c == '>' || c == '&' || c == ';' ||
-        static_cast<unsigned char>(c) < 0x20) {
-      continue;
-    }
-    out.push_back(c);
-  }
-  out += "'";
-  return out;
-}
-
 // Colour-table entries by colour, in an open-addressing table: a colourful document
 // has hundreds of thousands of distinct colours, and node-based maps spend their time
 // in cache misses.
@@ -258,12 +228,43 @@ class ColourEntries {
   std::size_t count_ = 0;
 };
 
-void AppendHtmlColour(std::string& out, Colour c) {
-  out += "#";
-  for (const std::uint8_t component : {RedOf(c), GreenOf(c), BlueOf(c)}) {
-    out.push_back(kLowerHex[component >> 4]);
-    out.push_back(kLowerHex[component & 0xF]);
+// A face name for CSS: as it stands where it is a plain name, which every HTML
+// reader takes, else as a quoted string without the characters that could end it.
+std::string CssFaceName(std::string_view name) {
+  const bool plain = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x80 || std::isalnum(b) || c == ' ' || c == '-' || c == '_';
+  }) && !std::isdigit(static_cast<unsigned char>(name.front()));
+  if (plain) return std::string(name);
+  std::string out = "'";
+  for (const char c : name) {
+    if (c == '\'' || c == '"' || c == '\\' || c == '<' || c == '>' || c == '&' || c == ';' ||
+        static_cast<unsigned char>(c) < 0x20) {
+      continue;
+    }
+    out.push_back(c);
   }
+  out += "'";
+  return out;
+}
+
+// The face a run is shown in: its own, or the default one for font -1.
+std::string_view FaceOf(const RichText& document, std::int32_t font) {
+  if (font < 0 || static_cast<std::size_t>(font) >= document.fonts.size()) return kDefaultFaceName;
+  return document.fonts[static_cast<std::size_t>(font)];
+}
+
+// "font-family:FACE;font-size:Npt;" for a run's face (宋体 with SimSun after it for
+// the default face) and size in half-points.
+void AppendFontStyle(std::string& out, const RichText& document, std::int32_t font,
+                     std::int16_t half_points) {
+  const std::string_view face = FaceOf(document, font);
+  out += "font-family:";
+  out += face == kDefaultFaceName ? CssFaceName(face) + ",SimSun" : CssFaceName(face);
+  out += ";font-size:";
+  AppendNumber(out, half_points / 2);
+  if (half_points % 2 != 0) out += ".5";
+  out += "pt;";
 }
 
 }  // namespace
@@ -369,41 +370,46 @@ std::string WriteRtf(const RichText& document) {
 }
 
 std::string WriteHtml(const RichText& document) {
-  std::string out = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>\n";
-  std::vector<std::string> faces;
-  faces.reserve(document.fonts.size());
-  for (const std::string& name : document.fonts) faces.push_back(CssFaceName(name));
-  const std::string default_face = CssFaceName(kDefaultFaceName) + "," + CssFaceName("SimSun");
+  // A fragment for the clipboard: a block per paragraph that sets the face and size
+  // of its first run once, and spans of colour alone, joined over runs of one colour;
+  // a run in another face, size or style says so in its span.
+  std::string out;
+  StringSink sink(out);
+  OutputBuffer buffer(sink);
+  buffer.Append("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>\n");
+  HtmlRunWriter runs(buffer);
+  std::string block;
+  std::string extra;
+  std::string html;
   for (const Paragraph& paragraph : document.paragraphs) {
-    out += "<p style=\"margin:0;white-space:pre-wrap\">";
-    if (paragraph.text.empty()) out += "<br>";  // an empty paragraph still takes a line
+    const CharFormat first = paragraph.runs.empty() ? CharFormat{} : paragraph.runs.front().format;
+    block = "<div style=\"white-space:pre-wrap;";
+    AppendFontStyle(block, document, first.font, first.font_size);
+    block.back() = '"';
+    block += ">";
+    runs.BeginBlock(block);
     std::size_t offset = 0;
     for (const TextRun& run : paragraph.runs) {
       const CharFormat& f = run.format;
-      const bool named = f.font >= 0 && static_cast<std::size_t>(f.font) < document.fonts.size() &&
-                         document.fonts[f.font] != kDefaultFaceName;
-      out += "<span style=\"font-family:";
-      out += named ? faces[static_cast<std::size_t>(f.font)] : default_face;
-      out += ";font-size:";
-      AppendNumber(out, f.font_size / 2);
-      if (f.font_size % 2 != 0) out += ".5";
-      out += "pt";
-      if (f.colour) {
-        out += ";color:";
-        AppendHtmlColour(out, *f.colour);
+      extra.clear();
+      if (FaceOf(document, f.font) != FaceOf(document, first.font) ||
+          f.font_size != first.font_size) {
+        AppendFontStyle(extra, document, f.font, f.font_size);
       }
-      if (f.bold) out += ";font-weight:bold";
-      if (f.italic) out += ";font-style:italic";
-      if (f.underline) out += ";text-decoration:underline";
-      out += "\">";
+      if (f.bold) extra += "font-weight:bold;";
+      if (f.italic) extra += "font-style:italic;";
+      if (f.underline) extra += "text-decoration:underline;";
+      if (!extra.empty()) extra.pop_back();
       const std::size_t length = std::min<std::size_t>(run.length, paragraph.text.size() - offset);
-      AppendHtmlEscaped(out, std::u16string_view(paragraph.text).substr(offset, length));
+      html.clear();
+      AppendHtmlEscaped(html, Utf8FromUtf16(std::u16string_view(paragraph.text).substr(offset, length)));
       offset += length;
-      out += "</span>";
+      runs.Add(f.colour, extra, html);
     }
-    out += "</p>\n";
+    runs.EndBlock("</div>\n");
   }
-  out += "</body></html>\n";
+  buffer.Append("</body></html>\n");
+  buffer.Flush();
   return out;
 }
 

@@ -91,8 +91,9 @@ std::int32_t FontIndex(RichText& document, std::string_view name);
 // paragraphs. A document without paragraphs is written as one empty paragraph.
 std::string WriteRtf(const RichText& document);
 
-// The document as a UTF-8 HTML page: one <p> per paragraph, spans with colour, face and
-// size in points, text HTML-escaped.
+// The document as a UTF-8 HTML page for the clipboard: one block per paragraph that
+// sets its face and size once, spans of colour alone joined over runs of one colour
+// (a run in another face, size or style says so in its span), text HTML-escaped.
 std::string WriteHtml(const RichText& document);
 
 // The document's characters with paragraphs (and line breaks) joined by "\n".

@@ -39,7 +39,7 @@ class Windows : public ::testing::Test {
   FileDialog& dialog() { return main().file_dialog; }
   Canvas& picture() { return PictureControls(shell()).picture.Model(); }
   Canvas& art() { return main().text_art.Model(); }
-  const Text& document() { return main().document.Content(); }
+  Text document() { return main().document.Content(); }
   void SetText(const QString& text) { main().text.setText(text); }
   // A Load in which the user picks path ("" = cancel).
   void Load(const std::string& path) {

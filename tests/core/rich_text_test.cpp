@@ -177,7 +177,7 @@ TEST(RichTextRtf, EmptyDocument) {
   EXPECT_EQ(ReadRtf(rtf), one_empty_paragraph);
 }
 
-TEST(RichTextHtml, WritesEscapedSpansPerParagraph) {
+TEST(RichTextHtml, SetsTheFontOncePerParagraphAndColoursInSpans) {
   RichText document;
   const std::int32_t face = FontIndex(document, kDefaultFaceName);
   const std::int32_t odd = FontIndex(document, "Ar'ial\"<x>");
@@ -192,20 +192,33 @@ TEST(RichTextHtml, WritesEscapedSpansPerParagraph) {
   AppendText(document, u"a\tb\u2028c\x0001\xD800光😀", Format(std::nullopt, -1, 18));
   EXPECT_EQ(WriteHtml(document),
             "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>\n"
-            "<p style=\"margin:0;white-space:pre-wrap\">"
-            "<span style=\"font-family:'" +
-                kFace +
-                "','SimSun';font-size:10.5pt;color:#996633;"
-                "font-weight:bold\">&lt;a&amp;b&gt;&quot;&#39;</span>"
+            "<div style=\"white-space:pre-wrap;font-family:" + kFace +
+                ",SimSun;font-size:10.5pt\">"
+                "<span style=\"color:#996633;font-weight:bold\">&lt;a&amp;b&gt;&quot;&#39;</span>"
                 "<span style=\"font-family:'Arialx';font-size:12pt;font-style:italic;"
-                "text-decoration:underline\">x</span></p>\n"
-                "<p style=\"margin:0;white-space:pre-wrap\"><br></p>\n"
-                "<p style=\"margin:0;white-space:pre-wrap\">"
-                "<span style=\"font-family:'" +
-                kFace +
-                "','SimSun';font-size:9pt\">"
-                "a&#9;b<br>c\xEF\xBF\xBD\xE5\x85\x89\xF0\x9F\x98\x80</span></p>\n"
+                "text-decoration:underline\">x</span></div>\n"
+                "<div style=\"white-space:pre-wrap;font-family:" + kFace +
+                ",SimSun;font-size:12pt\"><br></div>\n"
+                "<div style=\"white-space:pre-wrap;font-family:" + kFace +
+                ",SimSun;font-size:9pt\">"
+                "a&#9;b<br>c\xEF\xBF\xBD\xE5\x85\x89\xF0\x9F\x98\x80</div>\n"
                 "</body></html>\n");
+}
+
+TEST(RichTextHtml, NeighbouringRunsThatLookAlikeShareASpan) {
+  RichText document;
+  const std::int32_t face = FontIndex(document, kDefaultFaceName);
+  AppendText(document, u"ab", Format(0x000000FF, face));  // the default face, named
+  AppendText(document, u"c", Format(0x000000FF, -1));     // and as none: they look alike
+  AppendText(document, u"d", Format(0x000000FF, -1, 30));  // same colour, another size
+  AppendText(document, u"e", Format(0x000000FF, -1));
+  const std::string html = WriteHtml(document);
+  EXPECT_NE(html.find("<span style=\"color:#ff0000\">abc</span>"
+                      "<span style=\"color:#ff0000;font-family:" + kFace +
+                      ",SimSun;font-size:15pt\">d</span>"
+                      "<span style=\"color:#ff0000\">e</span></div>"),
+            std::string::npos)
+      << html;
 }
 
 TEST(RichTextPlain, JoinsParagraphsAndLineBreaksWithNewlines) {
