@@ -154,6 +154,29 @@ TEST(RichEditBox, SelectAllAndCopyPutsRtfHtmlAndTextOnTheClipboard) {
   EXPECT_EQ(cursor.charFormat().font().pointSizeF(), 10.0);
 }
 
+TEST(RichEditBox, CopiedRtfIsTheBoxsOwnFormByteForByte) {
+  // The RTF a copy of the whole worked example and of a part of it has always given.
+  RichEditBox box(nullptr);
+  box.SetContent(kWorkedExample);
+  const std::string head =
+      "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052{\\fonttbl{\\f0\\fmodern"
+      "\\fprq6\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\r\n";
+  const std::string body_start = "{\\*\\generator Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\lang2052";
+  box.selectAll();
+  box.copy();
+  EXPECT_EQ(QApplication::clipboard()->mimeData()->data(QStringLiteral("text/rtf")).toStdString(),
+            head + "{\\colortbl ;\\red153\\green102\\blue51;\\red255\\green255\\blue255;}\r\n" +
+                body_start + "\\cf1\\fs20\\'B9\\'E2\\cf2\\'B9\\'E2\\par\\'B9\\'E2\\'B9\\'E2\\par}");
+  QTextCursor cursor(box.document());
+  cursor.setPosition(1);
+  cursor.setPosition(4, QTextCursor::KeepAnchor);
+  box.setTextCursor(cursor);
+  box.copy();
+  EXPECT_EQ(QApplication::clipboard()->mimeData()->data(QStringLiteral("text/rtf")).toStdString(),
+            head + "{\\colortbl ;\\red255\\green255\\blue255;}\r\n" + body_start +
+                "\\cf1\\fs20\\'B9\\'E2\\par\\'B9\\'E2}");
+}
+
 TEST(RichEditBox, ACopyOfPartOfALineKeepsJustThoseCharacters) {
   RichEditBox box(nullptr);
   box.SetContent(kWorkedExample);
