@@ -20,7 +20,6 @@ namespace {
 constexpr char16_t kLineSeparator = 0x2028;
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr char kUpperHex[] = "0123456789ABCDEF";
-constexpr char kLowerHex[] = "0123456789abcdef";
 
 constexpr std::int16_t kRtfDefaultFontSize = 24;
 // The longest format switches before a run ("\cf2147483647\f2147483647\fs-32768\b0\i0
