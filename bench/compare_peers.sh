@@ -10,16 +10,7 @@
 # hyperfine, imagemagick, time).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-need=()
-for p in jp2a caca-utils hyperfine imagemagick time python3; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+bash scripts/setup.sh jp2a caca-utils hyperfine imagemagick time python3
 
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVANE_BENCH=OFF >/dev/null
 cmake --build build-release --target kolvane-convert >/dev/null

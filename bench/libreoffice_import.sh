@@ -7,16 +7,7 @@
 # Not run by CI: it installs LibreOffice (libreoffice-writer-nogui) when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-need=()
-for p in libreoffice-writer-nogui imagemagick; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+bash scripts/setup.sh libreoffice-writer-nogui imagemagick
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVANE_BENCH=ON >/dev/null
 cmake --build build-bench --target copy_flavours >/dev/null
 runs=${RUNS:-3}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Kolvane needs to build, test and run (only the missing
-# ones). Works as root; uses sudo otherwise.
+# ones), and any further packages named as arguments (the benchmarks' peers, say).
+# Works as root; uses sudo otherwise.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   fonts-arphic-uming fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth x11-utils xdotool
   help2man desktop-file-utils dpkg-dev
+  "$@"
 )
 
 missing=()
