@@ -6,7 +6,6 @@
 // clipboard as RTF, HTML and plain text, so a word processor keeps its colours.
 #include <QPlainTextEdit>
 #include <deque>
-#include <optional>
 #include <vector>
 
 #include "base/types.h"

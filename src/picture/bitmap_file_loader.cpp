@@ -41,8 +41,8 @@ bool IsLoadableFormat(const BmpInfoHeader& f, bool core) {
 
 // Bytes of the colour masks that follow a plain BITMAPINFOHEADER; the later headers
 // carry their masks inside.
-std::uint64_t MaskBytes(const BmpInfoHeader& f, std::uint32_t header_size) {
-  if (header_size != kBmpInfoHeaderSize) return 0;
+std::uint64_t MaskBytes(const BmpInfoHeader& f) {
+  if (f.size != kBmpInfoHeaderSize) return 0;
   if (f.compression == BmpCompression::kBitFields) return 12;
   if (f.compression == BmpCompression::kAlphaBitFields) return 16;
   return 0;
@@ -84,7 +84,7 @@ std::optional<PictureSize> ReadBitmapFileSize(std::span<const std::uint8_t> byte
 
   const std::uint64_t size = bytes.size();
   const std::uint64_t table_end =
-      kBmpFileHeaderSize + f.size + MaskBytes(f, f.size) + TableBytes(f, core);
+      kBmpFileHeaderSize + f.size + MaskBytes(f) + TableBytes(f, core);
   if (table_end > size || *pixel_offset < table_end || *pixel_offset > size) {
     return std::nullopt;
   }
